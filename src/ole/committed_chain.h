@@ -1,0 +1,25 @@
+// The sectors that hold one stream's bytes in one committed state of a file.
+//
+// A chain is immutable. The file it belongs to keeps a list of the chains alive and never
+// hands their sectors to new data, so a stream read through a chain stays intact after
+// later commits have moved on (a transacted child's snapshot, say, may still read it).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "ole_types.h"
+
+class FileImage;
+
+struct CommittedChain {
+    std::shared_ptr<FileImage> image;
+    bool mini = false;                  // sectors are mini sectors of the mini stream
+    std::vector<std::uint32_t> sectors; // in stream order
+    std::uint64_t size = 0;             // bytes
+    std::shared_ptr<const CommittedChain> miniStream; // the regular chain mini sectors live in
+
+    // Reads n bytes at offset; the caller keeps offset + n within size.
+    HRESULT Read(std::uint64_t offset, void* buffer, std::size_t n) const;
+};

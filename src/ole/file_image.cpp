@@ -1,0 +1,348 @@
+#include "file_image.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "cfb_format.h"
+
+using namespace cfb;
+
+namespace {
+
+std::uint64_t SectorsFor(std::uint64_t bytes, unsigned shift) {
+    return (bytes + (std::uint64_t{1} << shift) - 1) >> shift;
+}
+
+FILETIME FileTimeAt(const std::uint8_t* p) {
+    return FILETIME{GetU32(p), GetU32(p + 4)};
+}
+
+CLSID ClsidAt(const std::uint8_t* p) {
+    CLSID id{};
+    id.Data1 = GetU32(p);
+    id.Data2 = GetU16(p + 4);
+    id.Data3 = GetU16(p + 6);
+    std::memcpy(id.Data4, p + 8, 8);
+    return id;
+}
+
+} // namespace
+
+FileImage::FileImage(ILockBytes* bytes) : m_bytes(bytes) { m_bytes->AddRef(); }
+
+FileImage::~FileImage() { m_bytes->Release(); }
+
+HRESULT FileImage::Open(ILockBytes* bytes, std::shared_ptr<FileImage>* image) {
+    std::shared_ptr<FileImage> opened(new (std::nothrow) FileImage(bytes));
+    if (!opened)
+        return STG_E_INSUFFICIENTMEMORY;
+    HRESULT hr = opened->ReadHeader();
+    if (SUCCEEDED(hr))
+        hr = opened->ReadAllocationTables();
+    if (SUCCEEDED(hr))
+        *image = std::move(opened);
+    return hr;
+}
+
+HRESULT FileImage::Create(ILockBytes* bytes, unsigned majorVersion,
+                          std::shared_ptr<FileImage>* image) {
+    std::shared_ptr<FileImage> created(new (std::nothrow) FileImage(bytes));
+    if (!created)
+        return STG_E_INSUFFICIENTMEMORY;
+    created->m_sectorShift = majorVersion == 4 ? 12 : 9;
+    // Whatever the bytes held before is not part of the new file.
+    HRESULT hr = bytes->SetSize(ULARGE_INTEGER{.QuadPart = 0});
+    if (FAILED(hr))
+        return hr;
+    ElementNode root;
+    root.name = u"Root Entry";
+    hr = created->Commit(root);
+    if (SUCCEEDED(hr))
+        *image = std::move(created);
+    return hr;
+}
+
+HRESULT FileImage::ReadSectorBytes(std::uint64_t offset, void* buffer, std::size_t n) const {
+    auto* out = static_cast<std::uint8_t*>(buffer);
+    while (n > 0) {
+        const ULONG want = static_cast<ULONG>(std::min<std::size_t>(n, 1u << 30));
+        ULONG got = 0;
+        HRESULT hr = m_bytes->ReadAt(ULARGE_INTEGER{.QuadPart = offset}, out, want, &got);
+        if (FAILED(hr))
+            return hr;
+        if (got < want) {
+            // A file cut short inside its last sector: the missing bytes read as zeros.
+            std::memset(out + got, 0, n - got);
+            return S_OK;
+        }
+        out += got;
+        offset += got;
+        n -= got;
+    }
+    return S_OK;
+}
+
+HRESULT FileImage::ReadHeader() {
+    std::uint8_t h[kHeaderSize];
+    ULONG got = 0;
+    HRESULT hr = m_bytes->ReadAt(ULARGE_INTEGER{.QuadPart = 0}, h, kHeaderSize, &got);
+    if (FAILED(hr))
+        return hr;
+    if (got < kHeaderSize || std::memcmp(h, kSignature, sizeof kSignature) != 0)
+        return STG_E_FILEALREADYEXISTS;
+    const unsigned major = GetU16(h + hdr::kMajor);
+    const unsigned shift = GetU16(h + hdr::kSectorShift);
+    if (GetU16(h + hdr::kByteOrder) != kByteOrder || !((major == 3 && shift == 9) ||
+                                                        (major == 4 && shift == 12)))
+        return STG_E_INVALIDHEADER;
+    if (GetU16(h + hdr::kMiniShift) != kMiniSectorShift ||
+        GetU32(h + hdr::kCutoff) != kMiniStreamCutoff)
+        return STG_E_INVALIDHEADER;
+    m_sectorShift = shift;
+    m_transactionSignature = GetU32(h + hdr::kTransaction);
+    m_firstDirSector = GetU32(h + hdr::kFirstDir);
+
+    STATSTG st{};
+    hr = m_bytes->Stat(&st, STATFLAG_NONAME);
+    if (FAILED(hr))
+        return hr;
+    const std::uint64_t size = st.cbSize.QuadPart;
+    const std::uint64_t sectors =
+        size > HeaderSectorSize() ? SectorsFor(size - HeaderSectorSize(), shift) : 0;
+    if (sectors > MAXREGSECT)
+        return STG_E_DOCFILECORRUPT;
+    m_fileSectors = static_cast<std::uint32_t>(sectors);
+
+    // Where the FAT lives: the header's 109 entries, then the DIFAT chain.
+    const std::uint32_t fatCount = GetU32(h + hdr::kFatSectors);
+    if (fatCount > m_fileSectors)
+        return STG_E_DOCFILECORRUPT;
+    for (std::uint32_t i = 0; i < std::min(fatCount, kHeaderDifatEntries); ++i)
+        m_fatSectors.push_back(GetU32(h + hdr::kDifat + 4 * i));
+    std::uint32_t next = GetU32(h + hdr::kFirstDifat);
+    std::vector<std::uint8_t> sector(std::size_t{1} << shift);
+    std::vector<bool> seen(m_fileSectors);
+    while (m_fatSectors.size() < fatCount) {
+        if (next >= m_fileSectors || seen[next])
+            return STG_E_DOCFILECORRUPT;
+        seen[next] = true;
+        m_difatSectors.push_back(next);
+        hr = ReadSectorBytes((std::uint64_t{next} + 1) << shift, sector.data(), sector.size());
+        if (FAILED(hr))
+            return hr;
+        const std::uint32_t perSector = EntriesPerSector() - 1;
+        for (std::uint32_t i = 0; i < perSector && m_fatSectors.size() < fatCount; ++i)
+            m_fatSectors.push_back(GetU32(sector.data() + 4 * i));
+        next = GetU32(sector.data() + 4 * perSector);
+    }
+    m_miniFatSectors.assign(1, GetU32(h + hdr::kFirstMiniFat)); // walked once the FAT is read
+    return S_OK;
+}
+
+HRESULT FileImage::ReadAllocationTables() {
+    const std::uint32_t perSector = EntriesPerSector();
+    const std::size_t sectorSize = std::size_t{1} << m_sectorShift;
+    std::vector<std::uint8_t> sector(sectorSize);
+    m_fat.reserve(m_fatSectors.size() * perSector);
+    for (std::uint32_t id : m_fatSectors) {
+        if (id >= m_fileSectors)
+            return STG_E_DOCFILECORRUPT;
+        HRESULT hr =
+            ReadSectorBytes((std::uint64_t{id} + 1) << m_sectorShift, sector.data(), sectorSize);
+        if (FAILED(hr))
+            return hr;
+        for (std::uint32_t i = 0; i < perSector; ++i)
+            m_fat.push_back(GetU32(sector.data() + 4 * i));
+    }
+    const std::uint32_t firstMiniFat = m_miniFatSectors.front();
+    m_miniFatSectors.clear();
+    HRESULT hr = WalkChain(m_fat, firstMiniFat, kEntireChain, &m_miniFatSectors);
+    if (FAILED(hr))
+        return hr;
+    for (std::uint32_t id : m_miniFatSectors) {
+        hr = ReadSectorBytes((std::uint64_t{id} + 1) << m_sectorShift, sector.data(), sectorSize);
+        if (FAILED(hr))
+            return hr;
+        for (std::uint32_t i = 0; i < perSector; ++i)
+            m_miniFat.push_back(GetU32(sector.data() + 4 * i));
+    }
+    return S_OK;
+}
+
+// Follows a chain through `table`: to ENDOFCHAIN when `count` is kEntireChain, else for
+// exactly `count` entries (a chain that ends sooner is corrupt). Ids beyond the table or the
+// file are corrupt; a chain longer than the table has a cycle.
+HRESULT FileImage::WalkChain(const std::vector<std::uint32_t>& table, std::uint32_t start,
+                             std::uint64_t count, std::vector<std::uint32_t>* chain) const {
+    const bool entire = count == kEntireChain;
+    const std::uint64_t bound = &table == &m_fat ? m_fileSectors : table.size();
+    const std::uint64_t limit = std::min<std::uint64_t>(table.size(), bound);
+    if (!entire && count > limit)
+        return STG_E_DOCFILECORRUPT;
+    std::uint32_t id = start;
+    while (entire ? id != ENDOFCHAIN : chain->size() < count) {
+        if (id >= limit || chain->size() >= limit)
+            return STG_E_DOCFILECORRUPT;
+        chain->push_back(id);
+        id = table[id];
+    }
+    return S_OK;
+}
+
+std::shared_ptr<const CommittedChain> FileImage::RegisterChain(CommittedChain chain) {
+    chain.image = shared_from_this();
+    auto registered = std::make_shared<const CommittedChain>(std::move(chain));
+    if (m_chains.size() > 64 && m_chains.size() == m_chains.capacity())
+        std::erase_if(m_chains, [](const auto& weak) { return weak.expired(); });
+    m_chains.push_back(registered);
+    return registered;
+}
+
+std::vector<bool> FileImage::PinnedSectors() const {
+    std::vector<bool> pinned(m_fileSectors);
+    for (const auto& weak : m_chains) {
+        auto chain = weak.lock();
+        if (!chain || chain->mini)
+            continue;
+        for (std::uint32_t id : chain->sectors)
+            if (id < pinned.size())
+                pinned[id] = true;
+    }
+    return pinned;
+}
+
+HRESULT FileImage::LoadTree(NodePtr* rootOut) {
+    std::vector<std::uint32_t> dirChain;
+    HRESULT hr = WalkChain(m_fat, m_firstDirSector, kEntireChain, &dirChain);
+    if (FAILED(hr))
+        return hr;
+    if (dirChain.empty())
+        return STG_E_DOCFILECORRUPT;
+    const std::size_t sectorSize = std::size_t{1} << m_sectorShift;
+    std::vector<std::uint8_t> dir;
+    try {
+        dir.resize(dirChain.size() * sectorSize);
+    } catch (const std::bad_alloc&) {
+        return STG_E_INSUFFICIENTMEMORY;
+    }
+    for (std::size_t i = 0; i < dirChain.size(); ++i) {
+        hr = ReadSectorBytes((std::uint64_t{dirChain[i]} + 1) << m_sectorShift,
+                             dir.data() + i * sectorSize, sectorSize);
+        if (FAILED(hr))
+            return hr;
+    }
+    const std::uint32_t entryCount = static_cast<std::uint32_t>(dir.size() / kDirEntrySize);
+    auto entry = [&](std::uint32_t id) { return dir.data() + std::size_t{id} * kDirEntrySize; };
+    const bool v3 = m_sectorShift == 9;
+    auto streamSize = [&](const std::uint8_t* e) {
+        const std::uint64_t size = GetU64(e + dir::kSize);
+        return v3 ? size & 0xFFFFFFFF : size; // old writers left garbage in the high half
+    };
+
+    const std::uint8_t* rootEntry = entry(0);
+    if (rootEntry[dir::kType] != kTypeRoot)
+        return STG_E_DOCFILECORRUPT;
+    m_rootStart = GetU32(rootEntry + dir::kStart);
+    m_rootSize = streamSize(rootEntry);
+    CommittedChain miniStream;
+    hr = WalkChain(m_fat, m_rootStart, SectorsFor(m_rootSize, m_sectorShift), &miniStream.sectors);
+    if (FAILED(hr))
+        return hr;
+    miniStream.size = m_rootSize;
+    auto miniStreamChain = RegisterChain(std::move(miniStream));
+    const std::uint64_t miniSectorsInStream = SectorsFor(m_rootSize, kMiniSectorShift);
+
+    auto makeNode = [&](const std::uint8_t* e, NodePtr* out) -> HRESULT {
+        auto node = std::make_shared<ElementNode>();
+        const unsigned nameBytes = GetU16(e + dir::kNameLength);
+        if (nameBytes > 64 || nameBytes < 4 || nameBytes % 2)
+            return STG_E_DOCFILECORRUPT;
+        for (unsigned i = 0; i + 1 < nameBytes / 2; ++i)
+            node->name += static_cast<char16_t>(GetU16(e + dir::kName + 2 * i));
+        node->clsid = ClsidAt(e + dir::kClsid);
+        node->stateBits = GetU32(e + dir::kStateBits);
+        if (e[dir::kType] == kTypeStorage) {
+            node->type = STGTY_STORAGE;
+            node->ctime = FileTimeAt(e + dir::kCreated);
+            node->mtime = FileTimeAt(e + dir::kModified);
+        } else if (e[dir::kType] == kTypeStream) {
+            node->type = STGTY_STREAM;
+            const std::uint64_t size = streamSize(e);
+            CommittedChain chain;
+            chain.size = size;
+            const std::uint32_t start = GetU32(e + dir::kStart);
+            if (size == 0) {
+                node->content = std::make_shared<StreamContent>();
+            } else if (size < kMiniStreamCutoff) {
+                chain.mini = true;
+                chain.miniStream = miniStreamChain;
+                HRESULT walked = WalkChain(m_miniFat, start, SectorsFor(size, kMiniSectorShift),
+                                           &chain.sectors);
+                if (FAILED(walked))
+                    return walked;
+                for (std::uint32_t id : chain.sectors)
+                    if (id >= miniSectorsInStream)
+                        return STG_E_DOCFILECORRUPT;
+            } else {
+                HRESULT walked =
+                    WalkChain(m_fat, start, SectorsFor(size, m_sectorShift), &chain.sectors);
+                if (FAILED(walked))
+                    return walked;
+            }
+            if (size != 0)
+                node->content = std::make_shared<StreamContent>(RegisterChain(std::move(chain)));
+        } else {
+            return STG_E_DOCFILECORRUPT;
+        }
+        *out = std::move(node);
+        return S_OK;
+    };
+
+    try {
+        auto root = std::make_shared<ElementNode>();
+        root->name = u"Root Entry";
+        root->clsid = ClsidAt(rootEntry + dir::kClsid);
+        root->stateBits = GetU32(rootEntry + dir::kStateBits);
+        root->ctime = FileTimeAt(rootEntry + dir::kCreated);
+        root->mtime = FileTimeAt(rootEntry + dir::kModified);
+
+        // Every entry is reached at most once: a second visit means a cycle or a shared
+        // subtree. Neither the storages nor their sibling trees are walked recursively.
+        std::vector<bool> visited(entryCount);
+        visited[0] = true;
+        std::vector<std::pair<std::uint32_t, ElementNode*>> storages{{0, root.get()}};
+        std::vector<std::uint32_t> siblings;
+        while (!storages.empty()) {
+            auto [storageId, storage] = storages.back();
+            storages.pop_back();
+            siblings.assign(1, GetU32(entry(storageId) + dir::kChild));
+            while (!siblings.empty()) {
+                const std::uint32_t id = siblings.back();
+                siblings.pop_back();
+                if (id == NOSTREAM)
+                    continue;
+                if (id >= entryCount || visited[id])
+                    return STG_E_DOCFILECORRUPT;
+                visited[id] = true;
+                const std::uint8_t* e = entry(id);
+                NodePtr node;
+                hr = makeNode(e, &node);
+                if (FAILED(hr))
+                    return hr;
+                ElementNode* raw = node.get();
+                const std::u16string name = node->name;
+                if (!storage->children.emplace(name, std::move(node)).second)
+                    return STG_E_DOCFILECORRUPT; // two siblings of one name
+                if (raw->IsStorage())
+                    storages.emplace_back(id, raw);
+                siblings.push_back(GetU32(e + dir::kLeft));
+                siblings.push_back(GetU32(e + dir::kRight));
+            }
+        }
+        *rootOut = std::move(root);
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        return STG_E_INSUFFICIENTMEMORY;
+    }
+}

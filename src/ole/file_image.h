@@ -1,0 +1,69 @@
+// One compound file on one lock-bytes: its header, allocation tables and the chains alive
+// in it. It reads the committed state into an element tree and commits a tree back.
+//
+// Contract: every byte goes through the lock-bytes. Opening reads the header, the DIFAT,
+// the FAT, the mini FAT and the directory, never stream data. A commit writes only to
+// sectors that the last committed state does not use (and that no live chain still reads),
+// flushes, and only then writes the header and flushes again: a crash leaves the old or
+// the new state. See file_commit.cpp for the commit itself.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "element_node.h"
+
+class FileImage : public std::enable_shared_from_this<FileImage> {
+public:
+    ~FileImage();
+
+    // Reads the header and tables of an existing file. STG_E_FILEALREADYEXISTS when the bytes
+    // are not a compound file, STG_E_INVALIDHEADER or STG_E_DOCFILECORRUPT when they are a
+    // damaged one.
+    static HRESULT Open(ILockBytes* bytes, std::shared_ptr<FileImage>* image);
+    // Formats the bytes as an empty compound file of major version 3 or 4 and writes it.
+    static HRESULT Create(ILockBytes* bytes, unsigned majorVersion,
+                          std::shared_ptr<FileImage>* image);
+
+    // The committed state as a new element tree (the root node is the root storage).
+    HRESULT LoadTree(NodePtr* root);
+    // Writes the tree as the new committed state. On success every stream content in the
+    // tree reads from the new state; on failure the old state stays in force.
+    HRESULT Commit(ElementNode& root);
+
+    ILockBytes* Bytes() const { return m_bytes; }
+    unsigned SectorShift() const { return m_sectorShift; }
+    unsigned MajorVersion() const { return m_sectorShift == 12 ? 4 : 3; }
+    // Reads bytes at a file offset; bytes beyond the end of the file read as zeros.
+    HRESULT ReadSectorBytes(std::uint64_t offset, void* buffer, std::size_t n) const;
+
+private:
+    friend class CommitWriter;
+    explicit FileImage(ILockBytes* bytes);
+
+    HRESULT ReadHeader();
+    HRESULT ReadAllocationTables();
+    static constexpr std::uint64_t kEntireChain = ~std::uint64_t{0};
+    HRESULT WalkChain(const std::vector<std::uint32_t>& table, std::uint32_t start,
+                      std::uint64_t count, std::vector<std::uint32_t>* chain) const;
+    std::shared_ptr<const CommittedChain> RegisterChain(CommittedChain chain);
+    // Sectors that a live chain reads: the commit must not hand them out.
+    std::vector<bool> PinnedSectors() const;
+    std::uint32_t HeaderSectorSize() const { return 1u << m_sectorShift; }
+    std::uint32_t EntriesPerSector() const { return (1u << m_sectorShift) / 4; }
+
+    ILockBytes* m_bytes;
+    unsigned m_sectorShift = 9;
+    std::uint32_t m_transactionSignature = 0;
+    std::uint32_t m_firstDirSector = 0;
+    std::uint32_t m_fileSectors = 0; // sectors the file holds after its header
+    std::vector<std::uint32_t> m_fat;
+    std::vector<std::uint32_t> m_miniFat;
+    std::vector<std::uint32_t> m_fatSectors;   // where the FAT lives
+    std::vector<std::uint32_t> m_difatSectors; // where the DIFAT beyond the header lives
+    std::vector<std::uint32_t> m_miniFatSectors;
+    std::uint32_t m_rootStart = 0;
+    std::uint64_t m_rootSize = 0;
+    std::vector<std::weak_ptr<const CommittedChain>> m_chains;
+};

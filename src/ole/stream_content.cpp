@@ -1,0 +1,142 @@
+#include "stream_content.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <vector>
+
+StreamContent::StreamContent(std::shared_ptr<const CommittedChain> base)
+    : m_size(base->size), m_base(std::move(base)), m_baseLength(m_size) {}
+
+HRESULT StreamContent::Read(std::uint64_t offset, void* buffer, std::size_t n) const {
+    auto* out = static_cast<std::uint8_t*>(buffer);
+    const std::uint64_t end = offset + n;
+    std::uint64_t pos = offset;
+    while (pos < end) {
+        const std::uint64_t index = pos / kPageSize;
+        auto it = m_pages.lower_bound(index);
+        if (it != m_pages.end() && it->first == index) {
+            const std::uint64_t stop = std::min(end, (index + 1) * kPageSize);
+            std::memcpy(out + (pos - offset), it->second->bytes + pos % kPageSize, stop - pos);
+            pos = stop;
+            continue;
+        }
+        // Up to the next changed page the bytes come from the base, then zeros.
+        const std::uint64_t next =
+            it == m_pages.end() ? end : std::min(end, it->first * kPageSize);
+        const std::uint64_t baseEnd = std::min(next, m_baseLength);
+        if (pos < baseEnd) {
+            HRESULT hr = m_base->Read(pos, out + (pos - offset), baseEnd - pos);
+            if (FAILED(hr))
+                return hr;
+        }
+        const std::uint64_t zeroFrom = std::max(pos, baseEnd);
+        if (zeroFrom < next)
+            std::memset(out + (zeroFrom - offset), 0, next - zeroFrom);
+        pos = next;
+    }
+    return S_OK;
+}
+
+HRESULT StreamContent::MutablePage(std::uint64_t index, Page** page) {
+    auto it = m_pages.find(index);
+    try {
+        if (it == m_pages.end()) {
+            auto fresh = std::make_shared<Page>();
+            const std::uint64_t start = index * kPageSize;
+            const std::uint64_t fromBase =
+                start < m_baseLength ? std::min<std::uint64_t>(kPageSize, m_baseLength - start)
+                                     : 0;
+            if (fromBase) {
+                HRESULT hr = m_base->Read(start, fresh->bytes, fromBase);
+                if (FAILED(hr))
+                    return hr;
+            }
+            std::memset(fresh->bytes + fromBase, 0, kPageSize - fromBase);
+            it = m_pages.emplace(index, std::move(fresh)).first;
+        } else if (it->second.use_count() > 1) {
+            it->second = std::make_shared<Page>(*it->second);
+        }
+    } catch (const std::bad_alloc&) {
+        return STG_E_INSUFFICIENTMEMORY;
+    }
+    *page = it->second.get();
+    return S_OK;
+}
+
+HRESULT StreamContent::Write(std::uint64_t offset, const void* buffer, std::size_t n) {
+    const auto* in = static_cast<const std::uint8_t*>(buffer);
+    for (std::uint64_t pos = offset; pos < offset + n;) {
+        Page* page = nullptr;
+        HRESULT hr = MutablePage(pos / kPageSize, &page);
+        if (FAILED(hr))
+            return hr;
+        const std::uint64_t stop = std::min(offset + n, (pos / kPageSize + 1) * kPageSize);
+        std::memcpy(page->bytes + pos % kPageSize, in + (pos - offset), stop - pos);
+        pos = stop;
+    }
+    m_size = std::max(m_size, offset + n);
+    return S_OK;
+}
+
+HRESULT StreamContent::SetSize(std::uint64_t size) {
+    if (size < m_size) {
+        const std::uint64_t tail = size % kPageSize;
+        if (tail != 0 && m_pages.count(size / kPageSize)) {
+            Page* page = nullptr;
+            HRESULT hr = MutablePage(size / kPageSize, &page);
+            if (FAILED(hr))
+                return hr;
+            std::memset(page->bytes + tail, 0, kPageSize - tail);
+        }
+        m_pages.erase(m_pages.lower_bound((size + kPageSize - 1) / kPageSize), m_pages.end());
+        m_baseLength = std::min(m_baseLength, size);
+    }
+    m_size = size;
+    return S_OK;
+}
+
+bool StreamContent::IsUnchangedBase() const {
+    return m_base && m_pages.empty() && m_baseLength == m_size && m_size == m_base->size;
+}
+
+std::optional<std::uint32_t> StreamContent::UnchangedSector(std::uint64_t index,
+                                                            unsigned shift) const {
+    if (!m_base || m_base->mini || index >= m_base->sectors.size())
+        return std::nullopt;
+    const std::uint64_t start = index << shift;
+    const std::uint64_t end = std::min(start + (std::uint64_t{1} << shift), m_size);
+    if (end > m_baseLength)
+        return std::nullopt;
+    auto it = m_pages.lower_bound(start / kPageSize);
+    if (it != m_pages.end() && it->first * kPageSize < end)
+        return std::nullopt;
+    return m_base->sectors[index];
+}
+
+void StreamContent::Rebase(std::shared_ptr<const CommittedChain> chain) {
+    m_base = std::move(chain);
+    m_baseLength = m_size;
+    m_pages.clear();
+}
+
+HRESULT CopyContent(const std::shared_ptr<StreamContent>& source, const FileImage* target,
+                    std::shared_ptr<StreamContent>* copy) {
+    if (!source->Base() || source->Base()->image.get() == target) {
+        *copy = source;
+        return S_OK;
+    }
+    auto fresh = std::make_shared<StreamContent>();
+    std::vector<std::uint8_t> buffer(std::min<std::uint64_t>(source->Size(), 1 << 20));
+    for (std::uint64_t pos = 0; pos < source->Size(); pos += buffer.size()) {
+        const std::size_t n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), source->Size() - pos));
+        HRESULT hr = source->Read(pos, buffer.data(), n);
+        if (SUCCEEDED(hr))
+            hr = fresh->Write(pos, buffer.data(), n);
+        if (FAILED(hr))
+            return hr;
+    }
+    *copy = std::move(fresh);
+    return S_OK;
+}

@@ -1,0 +1,57 @@
+// The bytes of one stream: the committed chain it was loaded from, overlaid with the pages
+// changed since. Reading an unchanged stream goes straight to its sectors; a write copies
+// only the 4 KiB pages it touches. Copies share pages and are copied on write, so snapshots
+// of whole subtrees (transacted storages, copies within a file) cost little.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+
+#include "committed_chain.h"
+
+class StreamContent {
+public:
+    static constexpr std::size_t kPageSize = 4096;
+
+    StreamContent() = default;
+    explicit StreamContent(std::shared_ptr<const CommittedChain> base);
+
+    std::uint64_t Size() const { return m_size; }
+
+    // Reads n bytes at offset; the caller keeps offset + n within Size().
+    HRESULT Read(std::uint64_t offset, void* buffer, std::size_t n) const;
+    // Writes n bytes at offset, growing the stream (with zeros before offset) as needed.
+    HRESULT Write(std::uint64_t offset, const void* buffer, std::size_t n);
+    // Shrinks, or grows with zero bytes.
+    HRESULT SetSize(std::uint64_t size);
+
+    // The committed chain behind the stream, if any.
+    const CommittedChain* Base() const { return m_base.get(); }
+    // True when every byte is read from the base chain just as it was committed.
+    bool IsUnchangedBase() const;
+    // The base sector that holds exactly the bytes of regular sector `index` (of size
+    // 1 << shift) of this stream, when nothing has changed there since it was committed.
+    std::optional<std::uint32_t> UnchangedSector(std::uint64_t index, unsigned shift) const;
+
+    // After a commit has written these bytes to `chain`: read from there from now on.
+    void Rebase(std::shared_ptr<const CommittedChain> chain);
+
+private:
+    struct Page {
+        std::uint8_t bytes[kPageSize];
+    };
+    HRESULT MutablePage(std::uint64_t index, Page** page);
+
+    std::uint64_t m_size = 0;
+    std::shared_ptr<const CommittedChain> m_base;
+    std::uint64_t m_baseLength = 0; // bytes of the base still in the stream
+    // Changed pages. Bytes of a page beyond m_size are always zero.
+    std::map<std::uint64_t, std::shared_ptr<Page>> m_pages;
+};
+
+// Copies content for a node in the file of `target`: shares it when it comes from the same
+// file, or copies the bytes when it comes from another (whose sectors may go away).
+HRESULT CopyContent(const std::shared_ptr<StreamContent>& source, const FileImage* target,
+                    std::shared_ptr<StreamContent>* copy);

@@ -1,0 +1,59 @@
+// Small helpers shared by the engine's tests: owned interface pointers, scratch folders and
+// quick ways to put bytes into streams and get them out again.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ole_interfaces.h"
+#include "storage_api.h"
+
+template <class T> class Ptr {
+public:
+    Ptr() = default;
+    Ptr(const Ptr&) = delete;
+    Ptr& operator=(const Ptr&) = delete;
+    ~Ptr() { Reset(); }
+    T** operator&() {
+        Reset();
+        return &m_p;
+    }
+    T* operator->() const { return m_p; }
+    T* get() const { return m_p; }
+    explicit operator bool() const { return m_p != nullptr; }
+    void Reset() {
+        if (m_p)
+            m_p->Release();
+        m_p = nullptr;
+    }
+
+private:
+    T* m_p = nullptr;
+};
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A folder removed with everything in it when the test ends.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    std::filesystem::path Path(const std::string& name) const { return m_path / name; }
+    // The path as the engine takes it.
+    std::u16string Name(const std::string& name) const;
+
+private:
+    std::filesystem::path m_path;
+};
+
+std::u16string U16(const std::string& utf8);
+Bytes Pattern(std::size_t size, unsigned seed = 1);
+
+HRESULT WriteStream(IStorage* storage, const std::u16string& name, const Bytes& bytes);
+Bytes ReadStream(IStorage* storage, const std::u16string& name);
+// Names of a storage's elements in enumeration order, storages with a trailing slash.
+std::vector<std::string> ListElements(IStorage* storage);
+// A compound file in memory, created in direct mode.
+HRESULT CreateMemoryStorage(HGLOBAL* block, IStorage** root, DWORD mode = 0x1012);

@@ -1,0 +1,217 @@
+// Transacted and direct storages: what reaches the file, and when.
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+#include "utf16.h"
+
+namespace {
+
+constexpr DWORD kRootRW = STGM_TRANSACTED | STGM_SHARE_DENY_WRITE | STGM_READWRITE; // 0x10022
+constexpr DWORD kSubTransacted = STGM_TRANSACTED | STGM_SHARE_EXCLUSIVE | STGM_READWRITE;
+constexpr DWORD kElement = STGM_SHARE_EXCLUSIVE | STGM_READWRITE;                    // 0x12
+constexpr DWORD kCreate = STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_READWRITE;       // 0x1012
+
+class TransactionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Ptr<IStorage> root;
+        ASSERT_EQ(StgCreateDocfile(m_name.c_str(), kCreate, 0, &root), S_OK);
+        ASSERT_EQ(WriteStream(root.get(), u"Original", Pattern(100)), S_OK);
+        Ptr<IStorage> sub;
+        ASSERT_EQ(root->CreateStorage(u"Sub", kCreate, 0, 0, &sub), S_OK);
+        ASSERT_EQ(WriteStream(sub.get(), u"Inner", Pattern(5000, 2)), S_OK);
+        sub.Reset();
+        ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
+    }
+
+    std::vector<std::string> ListFile() {
+        Ptr<IStorage> root;
+        EXPECT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_NONE,
+                                 nullptr, 0, &root),
+                  S_OK);
+        return root ? ListElements(root.get()) : std::vector<std::string>{};
+    }
+
+    ScratchDir m_dir;
+    std::u16string m_name = m_dir.Name("file.cfb");
+};
+
+TEST_F(TransactionTest, TransactedRootKeepsChangesOutOfTheFileUntilCommit) {
+    Ptr<IStorage> root;
+    ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, kRootRW, nullptr, 0, &root), S_OK);
+    ASSERT_EQ(WriteStream(root.get(), u"Added", Pattern(10)), S_OK);
+    ASSERT_EQ(root->DestroyElement(u"Original"), S_OK);
+    EXPECT_EQ(ListFile(), (std::vector<std::string>{"Sub/", "Original"}));
+    ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
+    EXPECT_EQ(ListFile(), (std::vector<std::string>{"Sub/", "Added"}));
+}
+
+TEST_F(TransactionTest, RevertAndReleaseWithoutCommitDropChanges) {
+    {
+        Ptr<IStorage> root;
+        ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, kRootRW, nullptr, 0, &root), S_OK);
+        ASSERT_EQ(root->DestroyElement(u"Sub"), S_OK);
+        ASSERT_EQ(root->Revert(), S_OK);
+        EXPECT_EQ(ListElements(root.get()), (std::vector<std::string>{"Sub/", "Original"}));
+        ASSERT_EQ(WriteStream(root.get(), u"Dropped", Pattern(10)), S_OK);
+    }
+    EXPECT_EQ(ListFile(), (std::vector<std::string>{"Sub/", "Original"}));
+}
+
+TEST_F(TransactionTest, TransactedSubStorageCommitsIntoParentThenParentToFile) {
+    Ptr<IStorage> root;
+    ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, kRootRW, nullptr, 0, &root), S_OK);
+    {
+        Ptr<IStorage> sub;
+        ASSERT_EQ(root->OpenStorage(u"Sub", nullptr, kSubTransacted, nullptr, 0, &sub), S_OK);
+        ASSERT_EQ(WriteStream(sub.get(), u"Uncommitted", Pattern(3)), S_OK);
+    }
+    {
+        Ptr<IStorage> sub;
+        ASSERT_EQ(root->OpenStorage(u"Sub", nullptr, kSubTransacted, nullptr, 0, &sub), S_OK);
+        EXPECT_EQ(ListElements(sub.get()), (std::vector<std::string>{"Inner"}));
+        ASSERT_EQ(WriteStream(sub.get(), u"Kept", Pattern(3)), S_OK);
+        // Not yet visible to the parent.
+        {
+            Ptr<IStorage> again;
+            EXPECT_EQ(root->OpenStorage(u"Sub", nullptr, kSubTransacted, nullptr, 0, &again),
+                      STG_E_ACCESSDENIED);
+        }
+        ASSERT_EQ(sub->Commit(STGC_OVERWRITE), S_OK);
+    }
+    {
+        Ptr<IStorage> sub;
+        ASSERT_EQ(root->OpenStorage(u"Sub", nullptr, kSubTransacted, nullptr, 0, &sub), S_OK);
+        EXPECT_EQ(ListElements(sub.get()), (std::vector<std::string>{"Kept", "Inner"}));
+    }
+    // The file has none of it until the root commits.
+    {
+        Ptr<IStorage> file;
+        ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_NONE,
+                                 nullptr, 0, &file),
+                  S_OK);
+        Ptr<IStorage> sub;
+        ASSERT_EQ(file->OpenStorage(u"Sub", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr,
+                                    0, &sub),
+                  S_OK);
+        EXPECT_EQ(ListElements(sub.get()), (std::vector<std::string>{"Inner"}));
+    }
+    ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
+    root.Reset();
+    Ptr<IStorage> file;
+    ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_NONE, nullptr,
+                             0, &file),
+              S_OK);
+    Ptr<IStorage> sub;
+    ASSERT_EQ(file->OpenStorage(u"Sub", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0,
+                                &sub),
+              S_OK);
+    EXPECT_EQ(ListElements(sub.get()), (std::vector<std::string>{"Kept", "Inner"}));
+    EXPECT_EQ(ReadStream(sub.get(), u"Inner"), Pattern(5000, 2));
+}
+
+TEST_F(TransactionTest, RevertOfSubStorageRevertsWhatWasOpenedThroughIt) {
+    Ptr<IStorage> root;
+    ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, kRootRW, nullptr, 0, &root), S_OK);
+    Ptr<IStorage> sub;
+    ASSERT_EQ(root->OpenStorage(u"Sub", nullptr, kSubTransacted, nullptr, 0, &sub), S_OK);
+    Ptr<IStream> inner;
+    ASSERT_EQ(sub->OpenStream(u"Inner", nullptr, kElement, 0, &inner), S_OK);
+    ASSERT_EQ(inner->Write("x", 1, nullptr), S_OK);
+    ASSERT_EQ(sub->Revert(), S_OK);
+    EXPECT_EQ(inner->Write("x", 1, nullptr), STG_E_REVERTED);
+    inner.Reset();
+    EXPECT_EQ(ReadStream(sub.get(), u"Inner"), Pattern(5000, 2));
+}
+
+TEST_F(TransactionTest, EditsAfterCommitsKeepEveryEarlierCommittedByte) {
+    Ptr<IStorage> root;
+    ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, kRootRW, nullptr, 0, &root), S_OK);
+    Bytes big = Pattern(300000, 7);
+    for (int round = 0; round < 4; ++round) {
+        Ptr<IStream> s;
+        if (round == 0)
+            ASSERT_EQ(root->CreateStream(u"Big", kCreate, 0, 0, &s), S_OK);
+        else
+            ASSERT_EQ(root->OpenStream(u"Big", nullptr, kElement, 0, &s), S_OK);
+        const std::size_t at = round == 0 ? 0 : 1000 * round * round;
+        const std::size_t n = round == 0 ? big.size() : 700;
+        if (round > 0)
+            std::fill_n(big.begin() + at, n, static_cast<std::uint8_t>(round));
+        ASSERT_EQ(s->Seek(LARGE_INTEGER{.QuadPart = static_cast<LONGLONG>(at)}, STREAM_SEEK_SET,
+                          nullptr),
+                  S_OK);
+        ASSERT_EQ(s->Write(big.data() + at, static_cast<ULONG>(n), nullptr), S_OK);
+        s.Reset();
+        ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
+        EXPECT_EQ(ReadStream(root.get(), u"Big"), big);
+        EXPECT_EQ(ReadStream(root.get(), u"Original"), Pattern(100));
+    }
+    root.Reset();
+    Ptr<IStorage> file;
+    ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_NONE, nullptr,
+                             0, &file),
+              S_OK);
+    EXPECT_EQ(ReadStream(file.get(), u"Big"), big);
+}
+
+TEST_F(TransactionTest, SnapshotOfOpenSubStorageSurvivesRootCommits) {
+    Ptr<IStorage> root;
+    ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, kRootRW, nullptr, 0, &root), S_OK);
+    Ptr<IStorage> sub;
+    ASSERT_EQ(root->OpenStorage(u"Sub", nullptr, kSubTransacted, nullptr, 0, &sub), S_OK);
+    // The root rewrites everything else twice; the sectors the snapshot reads stay intact.
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(root->DestroyElement(u"Original"), S_OK);
+        ASSERT_EQ(WriteStream(root.get(), u"Original", Pattern(200000, 10 + i)), S_OK);
+        ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
+    }
+    EXPECT_EQ(ReadStream(sub.get(), u"Inner"), Pattern(5000, 2));
+}
+
+TEST(DirectMode, MemoryImageIsCompleteOnceTheRootIsReleased) {
+    HGLOBAL block = nullptr;
+    {
+        Ptr<IStorage> root;
+        ASSERT_EQ(CreateMemoryStorage(&block, &root), S_OK);
+        Ptr<IStorage> sub;
+        ASSERT_EQ(root->CreateStorage(u"Folder", kCreate, 0, 0, &sub), S_OK);
+        ASSERT_EQ(WriteStream(sub.get(), u"Data", Pattern(6000)), S_OK);
+    }
+    Ptr<ILockBytes> bytes;
+    ASSERT_EQ(CreateILockBytesOnHGlobal(block, FALSE, &bytes), S_OK);
+    Ptr<IStorage> image;
+    ASSERT_EQ(StgOpenStorageOnILockBytes(bytes.get(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE,
+                                         nullptr, 0, &image),
+              S_OK);
+    Ptr<IStorage> sub;
+    ASSERT_EQ(image->OpenStorage(u"Folder", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0,
+                                 &sub),
+              S_OK);
+    EXPECT_EQ(ReadStream(sub.get(), u"Data"), Pattern(6000));
+    sub.Reset();
+    image.Reset();
+    bytes.Reset();
+    EXPECT_GT(GlobalSize(block), 6000u);
+    GlobalFree(block);
+}
+
+TEST(DirectMode, TemporaryRootIsDeletedOnRelease) {
+    Ptr<IStorage> root;
+    ASSERT_EQ(StgCreateDocfile(nullptr,
+                               STGM_DELETEONRELEASE | STGM_TRANSACTED | STGM_SHARE_EXCLUSIVE |
+                                   STGM_READWRITE,
+                               0, &root),
+              S_OK);
+    STATSTG st{};
+    ASSERT_EQ(root->Stat(&st, STATFLAG_DEFAULT), S_OK);
+    const std::filesystem::path file = Utf16ToUtf8(st.pwcsName).value();
+    CoTaskMemFree(st.pwcsName);
+    ASSERT_EQ(WriteStream(root.get(), u"S", Pattern(10)), S_OK);
+    ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
+    EXPECT_TRUE(std::filesystem::exists(file));
+    root.Reset();
+    EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+} // namespace
