@@ -7,8 +7,6 @@
 StreamContent& ElementNode::MutableContent() {
     if (!content)
         content = std::make_shared<StreamContent>();
-    else if (content.use_count() > 1)
-        content = std::make_shared<StreamContent>(*content);
     return *content;
 }
 

@@ -28,12 +28,13 @@ struct ElementNode {
     bool reverted = false; // destroyed or dropped: objects on it answer STG_E_REVERTED
 
     bool IsStorage() const { return type == STGTY_STORAGE; }
-    // The content for writing: a private copy when a snapshot still shares it.
+    // The content for writing; every stream node has its own content object (copies share
+    // pages, which are copied on write).
     StreamContent& MutableContent();
 };
 
-// A copy of the subtree for `target`'s file: nodes are new, stream content is shared where
-// it may be (see CopyContent). Open and reverted marks are not copied.
+// A copy of the subtree for `target`'s file: nodes and content objects are new, bytes are
+// shared where they may be (see CopyContent). Open and reverted marks are not copied.
 HRESULT CopySubtree(const ElementNode& source, const FileImage* target, NodePtr* copy);
 
 // Marks the node and everything below it reverted.

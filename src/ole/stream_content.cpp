@@ -122,8 +122,14 @@ void StreamContent::Rebase(std::shared_ptr<const CommittedChain> chain) {
 
 HRESULT CopyContent(const std::shared_ptr<StreamContent>& source, const FileImage* target,
                     std::shared_ptr<StreamContent>* copy) {
+    // A copy of its own even within one file: the source's file may rebase the source's
+    // content object on its next commit, which must not move this copy with it.
     if (!source->Base() || source->Base()->image.get() == target) {
-        *copy = source;
+        try {
+            *copy = std::make_shared<StreamContent>(*source);
+        } catch (const std::bad_alloc&) {
+            return STG_E_INSUFFICIENTMEMORY;
+        }
         return S_OK;
     }
     auto fresh = std::make_shared<StreamContent>();

@@ -51,7 +51,8 @@ private:
     std::map<std::uint64_t, std::shared_ptr<Page>> m_pages;
 };
 
-// Copies content for a node in the file of `target`: shares it when it comes from the same
-// file, or copies the bytes when it comes from another (whose sectors may go away).
+// Copies content for a node in the file of `target`: shares its pages and base chain when it
+// comes from the same file, or copies the bytes when it comes from another (whose sectors
+// may go away).
 HRESULT CopyContent(const std::shared_ptr<StreamContent>& source, const FileImage* target,
                     std::shared_ptr<StreamContent>* copy);
