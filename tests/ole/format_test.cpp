@@ -1,0 +1,223 @@
+// The bytes the engine writes: boundaries of the format where faults hide, verified by
+// reading back and by the independent structure check.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "cfb_format.h"
+#include "structure_check.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr DWORD kCreate = STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_READWRITE;
+constexpr DWORD kElement = STGM_SHARE_EXCLUSIVE | STGM_READWRITE;
+
+// A compound file in memory, written by a direct root, for tests to inspect and reopen.
+class MemoryFile {
+public:
+    MemoryFile() = default;
+    ~MemoryFile() { GlobalFree(m_block); }
+
+    IStorage* Create(unsigned major = 3) {
+        if (major == 3)
+            EXPECT_EQ(CreateMemoryStorage(&m_block, &m_root), S_OK);
+        else
+            CreateVersion4();
+        return m_root.get();
+    }
+    // Writes the file out (the direct root commits at release) and reopens it.
+    IStorage* Reopen(DWORD mode = STGM_TRANSACTED | STGM_READWRITE | STGM_SHARE_EXCLUSIVE) {
+        m_root.Reset();
+        Ptr<ILockBytes> bytes;
+        EXPECT_EQ(CreateILockBytesOnHGlobal(m_block, FALSE, &bytes), S_OK);
+        m_openResult = StgOpenStorageOnILockBytes(bytes.get(), nullptr, mode, nullptr, 0, &m_root);
+        return m_root.get();
+    }
+    HRESULT OpenResult() const { return m_openResult; }
+    std::uint8_t* Data() {
+        auto* data = static_cast<std::uint8_t*>(GlobalLock(m_block));
+        GlobalUnlock(m_block);
+        return data;
+    }
+    std::size_t Size() const { return GlobalSize(m_block); }
+    std::uint32_t HeaderU32(unsigned offset) { return cfb::GetU32(Data() + offset); }
+    std::vector<std::string> Faults() {
+        Ptr<ILockBytes> bytes;
+        EXPECT_EQ(CreateILockBytesOnHGlobal(m_block, FALSE, &bytes), S_OK);
+        std::vector<std::string> names;
+        for (const auto& fault : CheckStructure(bytes.get()))
+            names.push_back(fault.name + ": " + fault.detail);
+        return names;
+    }
+
+private:
+    void CreateVersion4() {
+        // Version 4 is asked for through a file; its bytes are then carried into memory.
+        ScratchDir dir;
+        const std::u16string name = dir.Name("v4.cfb");
+        STGOPTIONS options{1, 0, 4096, nullptr};
+        Ptr<IStorage> file;
+        ASSERT_EQ(StgCreateStorageEx(name.c_str(), kCreate, STGFMT_DOCFILE, 0, &options, nullptr,
+                                     IID_IStorage, reinterpret_cast<void**>(&file)),
+                  S_OK);
+        file.Reset();
+        Ptr<ILockBytes> source;
+        ASSERT_EQ(CreateILockBytesOnFile(name.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, &source),
+                  S_OK);
+        STATSTG st{};
+        source->Stat(&st, STATFLAG_NONAME);
+        m_block = GlobalAlloc(GMEM_MOVEABLE, st.cbSize.QuadPart);
+        source->ReadAt(ULARGE_INTEGER{.QuadPart = 0}, Data(),
+                       static_cast<ULONG>(st.cbSize.QuadPart), nullptr);
+        Reopen(STGM_READWRITE | STGM_SHARE_EXCLUSIVE);
+    }
+
+    HGLOBAL m_block = nullptr;
+    Ptr<IStorage> m_root;
+    HRESULT m_openResult = S_OK;
+};
+
+class BothVersions : public ::testing::TestWithParam<unsigned> {};
+
+TEST_P(BothVersions, StreamSizesAroundEveryBoundaryRoundTrip) {
+    MemoryFile file;
+    IStorage* root = file.Create(GetParam());
+    const std::size_t sizes[] = {0, 1, 63, 64, 65, 511, 512, 513, 4095, 4096, 4097, 100000};
+    for (std::size_t size : sizes)
+        ASSERT_EQ(WriteStream(root, U16("s" + std::to_string(size)), Pattern(size, size)), S_OK);
+    root = file.Reopen();
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(file.HeaderU32(cfb::hdr::kMajor) & 0xFFFF, GetParam());
+    for (std::size_t size : sizes)
+        EXPECT_EQ(ReadStream(root, U16("s" + std::to_string(size))), Pattern(size, size)) << size;
+    EXPECT_EQ(file.Faults(), std::vector<std::string>{});
+}
+
+TEST_P(BothVersions, CrossingTheMiniStreamCutoffBothWays) {
+    MemoryFile file;
+    IStorage* root = file.Create(GetParam());
+    ASSERT_EQ(WriteStream(root, u"up", Pattern(4095)), S_OK);
+    ASSERT_EQ(WriteStream(root, u"down", Pattern(4096, 2)), S_OK);
+    ASSERT_EQ(WriteStream(root, u"resized", Pattern(4000, 3)), S_OK);
+    root = file.Reopen();
+    for (int round = 0; round < 2; ++round) {
+        Ptr<IStream> up, down, resized;
+        ASSERT_EQ(root->OpenStream(u"up", nullptr, kElement, 0, &up), S_OK);
+        ASSERT_EQ(root->OpenStream(u"down", nullptr, kElement, 0, &down), S_OK);
+        ASSERT_EQ(root->OpenStream(u"resized", nullptr, kElement, 0, &resized), S_OK);
+        // up: 4095 → 4096 by a write, then back by SetSize; down: the other way round.
+        const bool grow = round == 0;
+        ASSERT_EQ(up->Seek(LARGE_INTEGER{.QuadPart = 4095}, STREAM_SEEK_SET, nullptr), S_OK);
+        if (grow)
+            ASSERT_EQ(up->Write("!", 1, nullptr), S_OK);
+        else
+            ASSERT_EQ(up->SetSize(ULARGE_INTEGER{.QuadPart = 4095}), S_OK);
+        ASSERT_EQ(down->SetSize(ULARGE_INTEGER{.QuadPart = grow ? 4095u : 4096u}), S_OK);
+        ASSERT_EQ(resized->SetSize(ULARGE_INTEGER{.QuadPart = grow ? 9000u : 4000u}), S_OK);
+        up.Reset();
+        down.Reset();
+        resized.Reset();
+        ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
+        root = file.Reopen();
+        Bytes up4096 = Pattern(4095);
+        up4096.push_back('!');
+        EXPECT_EQ(ReadStream(root, u"up"), grow ? up4096 : Pattern(4095));
+        Bytes down4096 = Pattern(4096, 2);
+        down4096.back() = 0; // shrunk away, then grown back with zeros
+        EXPECT_EQ(ReadStream(root, u"down"), grow ? Pattern(4095, 2) : down4096);
+        Bytes resized9000 = Pattern(4000, 3);
+        resized9000.resize(9000);
+        EXPECT_EQ(ReadStream(root, u"resized"), grow ? resized9000 : Pattern(4000, 3));
+        EXPECT_EQ(file.Faults(), std::vector<std::string>{});
+    }
+}
+
+TEST_P(BothVersions, ManyElementsLongAndJapaneseNames) {
+    MemoryFile file;
+    IStorage* root = file.Create(GetParam());
+    Ptr<IStorage> many;
+    ASSERT_EQ(root->CreateStorage(u"多くの要素", kCreate, 0, 0, &many), S_OK);
+    for (int i = 0; i < 1200; ++i)
+        ASSERT_EQ(WriteStream(many.get(), U16("要素" + std::to_string(i)), Pattern(i % 97, i)),
+                  S_OK);
+    many.Reset();
+    const std::u16string longest = u"0123456789012345678901234567890";
+    ASSERT_EQ(WriteStream(root, longest, Pattern(5000)), S_OK);
+    root = file.Reopen();
+    ASSERT_EQ(root->OpenStorage(u"多くの要素", nullptr, kElement, nullptr, 0, &many), S_OK);
+    EXPECT_EQ(ListElements(many.get()).size(), 1200u);
+    EXPECT_EQ(ReadStream(many.get(), u"要素1199"), Pattern(1199 % 97, 1199));
+    EXPECT_EQ(ReadStream(root, longest), Pattern(5000));
+    EXPECT_EQ(file.Faults(), std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Format, BothVersions, ::testing::Values(3u, 4u));
+
+// 109 FAT sectors fit the header; the 110th needs a DIFAT sector, the 237th a second one.
+TEST(DifatBoundaries, FatSectorCountsAroundTheHeaderAndFirstDifatSector) {
+    std::vector<std::uint32_t> seenFat, seenDifat;
+    for (std::uint32_t around : {13842u, 29969u}) {
+        for (std::uint32_t d = around - 2; d <= around + 2; ++d) {
+            MemoryFile file;
+            IStorage* root = file.Create();
+            const Bytes data = Pattern(std::size_t{d} * 512, d);
+            ASSERT_EQ(WriteStream(root, u"big", data), S_OK);
+            root = file.Reopen(STGM_READ | STGM_SHARE_EXCLUSIVE);
+            ASSERT_NE(root, nullptr) << d;
+            EXPECT_EQ(ReadStream(root, u"big"), data) << d;
+            EXPECT_EQ(file.Faults(), std::vector<std::string>{}) << d;
+            seenFat.push_back(file.HeaderU32(cfb::hdr::kFatSectors));
+            seenDifat.push_back(file.HeaderU32(cfb::hdr::kDifatSectors));
+        }
+    }
+    for (std::uint32_t fat : {109u, 110u, 236u, 237u})
+        EXPECT_NE(std::find(seenFat.begin(), seenFat.end(), fat), seenFat.end()) << fat;
+    for (std::uint32_t difat : {0u, 1u, 2u})
+        EXPECT_NE(std::find(seenDifat.begin(), seenDifat.end(), difat), seenDifat.end()) << difat;
+}
+
+TEST(DirectoryOrder, SiblingsFollowUpperCasedOrderAndStayBalanced) {
+    MemoryFile file;
+    IStorage* root = file.Create();
+    // Raw code units order these differently from their upper-cased forms.
+    for (const char16_t* name : {u"C", u"b", u"_", u"a", u"Ê", u"é", u"ab", u"Z"})
+        ASSERT_EQ(WriteStream(root, name, Pattern(1)), S_OK);
+    root = file.Reopen();
+    EXPECT_EQ(ListElements(root),
+              (std::vector<std::string>{"a", "b", "C", "Z", "_", "é", "Ê", "ab"}));
+    EXPECT_EQ(file.Faults(), std::vector<std::string>{});
+    // Every sibling count gives a valid red-black tree.
+    for (int n = 1; n <= 40; ++n) {
+        MemoryFile sized;
+        IStorage* r = sized.Create();
+        for (int i = 0; i < n; ++i)
+            ASSERT_EQ(WriteStream(r, U16("n" + std::to_string(i)), Bytes{}), S_OK);
+        sized.Reopen();
+        EXPECT_EQ(sized.Faults(), std::vector<std::string>{}) << n;
+    }
+}
+
+TEST(SpaceReuse, RewritingAStreamReusesTheSectorsItFreed) {
+    MemoryFile file;
+    IStorage* root = file.Create();
+    for (const char16_t* name : {u"A", u"B", u"C"})
+        ASSERT_EQ(WriteStream(root, name, Pattern(20000)), S_OK);
+    root = file.Reopen();
+    std::size_t settled = 0;
+    for (int round = 0; round < 20; ++round) {
+        ASSERT_EQ(root->DestroyElement(u"B"), S_OK);
+        ASSERT_EQ(WriteStream(root, u"B", Pattern(20000, round)), S_OK);
+        ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
+        root = file.Reopen();
+        EXPECT_EQ(ReadStream(root, u"B"), Pattern(20000, round));
+        if (round == 2)
+            settled = file.Size();
+    }
+    EXPECT_EQ(file.Size(), settled);
+    EXPECT_EQ(ReadStream(root, u"A"), Pattern(20000));
+    EXPECT_EQ(ReadStream(root, u"C"), Pattern(20000));
+    EXPECT_EQ(file.Faults(), std::vector<std::string>{});
+}
+
+} // namespace
