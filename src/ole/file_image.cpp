@@ -240,6 +240,21 @@ HRESULT FileImage::LoadTree(NodePtr* rootOut) {
         return v3 ? size & 0xFFFFFFFF : size; // old writers left garbage in the high half
     };
 
+    // Each sector serves one chain or table at most; a second claim is a cycle or a
+    // cross-link, and the file is not to be trusted.
+    std::vector<bool> claimed(m_fileSectors), claimedMini;
+    auto claim = [](std::vector<bool>& map, const std::vector<std::uint32_t>& ids) {
+        for (std::uint32_t id : ids) {
+            if (id >= map.size() || map[id])
+                return false;
+            map[id] = true;
+        }
+        return true;
+    };
+    if (!claim(claimed, m_fatSectors) || !claim(claimed, m_difatSectors) ||
+        !claim(claimed, m_miniFatSectors) || !claim(claimed, dirChain))
+        return STG_E_DOCFILECORRUPT;
+
     const std::uint8_t* rootEntry = entry(0);
     if (rootEntry[dir::kType] != kTypeRoot)
         return STG_E_DOCFILECORRUPT;
@@ -250,8 +265,11 @@ HRESULT FileImage::LoadTree(NodePtr* rootOut) {
     if (FAILED(hr))
         return hr;
     miniStream.size = m_rootSize;
+    if (!claim(claimed, miniStream.sectors))
+        return STG_E_DOCFILECORRUPT;
     auto miniStreamChain = RegisterChain(std::move(miniStream));
     const std::uint64_t miniSectorsInStream = SectorsFor(m_rootSize, kMiniSectorShift);
+    claimedMini.resize(std::min<std::uint64_t>(miniSectorsInStream, m_miniFat.size()));
 
     auto makeNode = [&](const std::uint8_t* e, NodePtr* out) -> HRESULT {
         auto node = std::make_shared<ElementNode>();
@@ -281,14 +299,15 @@ HRESULT FileImage::LoadTree(NodePtr* rootOut) {
                                            &chain.sectors);
                 if (FAILED(walked))
                     return walked;
-                for (std::uint32_t id : chain.sectors)
-                    if (id >= miniSectorsInStream)
-                        return STG_E_DOCFILECORRUPT;
+                if (!claim(claimedMini, chain.sectors))
+                    return STG_E_DOCFILECORRUPT; // also catches a mini stream too short
             } else {
                 HRESULT walked =
                     WalkChain(m_fat, start, SectorsFor(size, m_sectorShift), &chain.sectors);
                 if (FAILED(walked))
                     return walked;
+                if (!claim(claimed, chain.sectors))
+                    return STG_E_DOCFILECORRUPT;
             }
             if (size != 0)
                 node->content = std::make_shared<StreamContent>(RegisterChain(std::move(chain)));
