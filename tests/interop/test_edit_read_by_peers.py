@@ -1,0 +1,155 @@
+"""Edits through a transacted open and Commit (kestrin-cfb poke), read back by olefile, gsf and
+7z: each edit changes exactly the bytes it wrote, and nothing else in the file.
+
+usage: /usr/bin/python3 test_edit_read_by_peers.py PATH-TO-kestrin-cfb [EditV3|EditV4]
+"""
+
+import sys
+
+sys.dont_write_bytecode = True  # keep the source folder free of __pycache__
+
+import os
+import shutil
+
+import peers
+
+REGULAR = ("S", "T", "regular")
+MINI = ("mini",)
+GROWN = ("S", "grows")
+
+# (stream, offset, bytes). The last one writes past the end of a 1000-byte mini stream so that
+# it grows to 4505 bytes, over the 4096 cutoff, and must move to regular sectors.
+EDITS = [
+    (REGULAR, 5000, bytes.fromhex("DEADBEEF")),
+    (MINI, 37, b"\xA5"),
+    (GROWN, 4500, bytes.fromhex("0102030405")),
+]
+GROWN_SIZE = 1000
+
+
+def source_tree():
+    t = peers.Tree()
+    t.stream(REGULAR, peers.random_bytes(40, 10000))
+    t.stream(MINI, peers.random_bytes(41, 100))
+    t.stream(GROWN, peers.random_bytes(42, GROWN_SIZE))
+    # Neighbours share mini sectors, FAT sectors and directory sectors with the edited
+    # streams; they must come through untouched.
+    t.stream("before_mini", peers.random_bytes(43, 64))
+    t.stream("after_mini", peers.random_bytes(44, 200))
+    t.stream("empty", b"")
+    t.stream("other_big", peers.random_bytes(45, 20000))
+    t.stream("S/neighbour", peers.random_bytes(46, 4096))
+    t.stream("S/T/small", peers.random_bytes(47, 10))
+    t.stream("S/T/日本語", "日本語".encode())
+    t.stream(("S", "\x05SummaryInformation"), peers.random_bytes(48, 300))
+    for i in range(60):
+        t.stream(f"filler/f{i:02d}", peers.random_bytes(200 + i, 30 * i))
+    return t
+
+
+def apply_edit(tree, edit):
+    path, offset, data = edit
+    out = peers.Tree(tree)
+    old = out[path]
+    grown = old + bytes(max(0, offset + len(data) - len(old)))
+    out[path] = grown[:offset] + data + grown[offset + len(data):]
+    return out
+
+
+class EditMixin:
+    """Packs, then pokes one edit at a time, keeping a copy of the file after each."""
+
+    v4 = False
+
+    @classmethod
+    def setUpClass(cls):
+        tmp = peers.temp_dir(cls)
+        cls.tmp = tmp
+        cls.source = source_tree()
+        src = os.path.join(tmp, "src")
+        peers.write_dir_tree(src, cls.source)
+        work = os.path.join(tmp, "edited.cfb")
+        tool = peers.Kestrin()
+        tool.pack(src, work, v4=cls.v4)
+        cls.steps = [os.path.join(tmp, "step0.cfb")]
+        shutil.copyfile(work, cls.steps[0])
+        for i, (path, offset, data) in enumerate(EDITS, 1):
+            tool.poke(work, path, offset, data)
+            cls.steps.append(os.path.join(tmp, f"step{i}.cfb"))
+            shutil.copyfile(work, cls.steps[-1])
+        cls.file = work
+        cls.expected = cls.source
+        for edit in EDITS:
+            cls.expected = apply_edit(cls.expected, edit)
+
+    def test_packed_file_holds_the_source(self):
+        tree, issues = peers.olefile_read(self.steps[0])
+        self.assertSameTree(self.source, tree, "olefile before editing")
+        self.assertEqual(issues, [], "olefile noted defects")
+
+    def test_each_poke_changes_only_its_bytes(self):
+        before, _ = peers.olefile_read(self.steps[0])
+        for i, edit in enumerate(EDITS, 1):
+            with self.subTest(step=i, stream=peers.show(edit[0])):
+                after, issues = peers.olefile_read(self.steps[i])
+                self.assertEqual(issues, [], "olefile noted defects")
+                self.assertSameTree(apply_edit(before, edit), after, f"olefile after poke {i}")
+                before = after
+
+    def test_grown_stream_is_zero_filled(self):
+        tree, _ = peers.olefile_read(self.file)
+        data = tree[GROWN]
+        _, offset, poked = EDITS[2]
+        self.assertEqual(len(data), offset + len(poked))
+        self.assertGreater(len(data), 4096)
+        self.assertTrue(data[:GROWN_SIZE] == self.source[GROWN], "old bytes changed")
+        nonzero = [GROWN_SIZE + i for i, b in enumerate(data[GROWN_SIZE:offset]) if b]
+        self.assertEqual(nonzero[:8], [], "the gap holds non-zero bytes at these offsets")
+        self.assertEqual(data[offset:], poked)
+
+    def test_file_keeps_its_version(self):
+        ole = peers.olefile_open(self.file)
+        try:
+            self.assertEqual(ole.dll_version, 4 if self.v4 else 3)
+            self.assertEqual(ole.sector_size, 4096 if self.v4 else 512)
+            self.assertEqual(peers.directory_order_faults(ole), [])
+        finally:
+            ole.close()
+
+    def test_kestrin_check_finds_no_fault(self):
+        for step in self.steps:
+            with self.subTest(file=os.path.basename(step)):
+                rc, out = peers.Kestrin().check(step)
+                self.assertEqual(rc, 0, out)
+
+    def test_kestrin_cats_the_edited_streams(self):
+        tool = peers.Kestrin()
+        for path, _, _ in EDITS:
+            with self.subTest(path=peers.show(path)):
+                self.assertTrue(tool.cat(self.file, path) == self.expected[path])
+
+    def test_gsf_reads_the_edited_file_like_olefile(self):
+        reference, _ = peers.olefile_read(self.file)
+        self.assertSameTree(peers.listing(peers.gsf_view(reference)),
+                            peers.gsf_listing(self.file), "gsf list")
+        self.assertSameTree(peers.gsf_view(reference), peers.gsf_tree(self.file), "gsf cat")
+
+    def test_7z_reads_the_edited_file_like_olefile(self):
+        reference, _ = peers.olefile_read(self.file)
+        props, items = peers.sevenzip_listing(self.file)
+        self.assertNotIn("Problems", props)
+        self.assertSameTree(peers.listing(peers.sevenzip_view(reference)), items, "7z l")
+        got = peers.sevenzip_extract_all(self.file, os.path.join(self.tmp, "7z-out"))
+        self.assertSameTree(peers.sevenzip_view(reference), got, "7z x")
+
+
+class EditV3(EditMixin, peers.TreeAssertions):
+    pass
+
+
+class EditV4(EditMixin, peers.TreeAssertions):
+    v4 = True
+
+
+if __name__ == "__main__":
+    peers.main()

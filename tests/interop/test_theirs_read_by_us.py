@@ -1,0 +1,145 @@
+"""Files that other programs write (gsf createole, wixl), read by kestrin-cfb. olefile is the
+reference: kestrin-cfb must list the same paths and sizes, cat the same bytes, and find no
+fault in them.
+
+usage: /usr/bin/python3 test_theirs_read_by_us.py PATH-TO-kestrin-cfb [GsfWritten|WixlWritten]
+"""
+
+import sys
+
+sys.dont_write_bytecode = True  # keep the source folder free of __pycache__
+
+import os
+
+import peers
+
+
+class TheirsMixin:
+    """The checks; each TestCase below makes its file with another program in setUpClass."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = peers.temp_dir(cls)
+        cls.file = cls.make_file(cls.tmp)
+        cls.reference, cls.issues = peers.olefile_read(cls.file)
+
+    def test_olefile_reads_the_file_cleanly(self):
+        self.assertEqual(self.issues, [], "olefile noted defects")
+        self.assertTrue(any(d is not None for d in self.reference.values()), "no streams")
+
+    def test_kestrin_lists_what_olefile_lists(self):
+        self.assertSameTree(peers.listing(self.reference), peers.Kestrin().listing(self.file),
+                            "kestrin-cfb list")
+
+    def test_kestrin_cats_what_olefile_reads(self):
+        tool = peers.Kestrin()
+        for path, data in self.reference.items():
+            if data is None:
+                continue
+            with self.subTest(path=peers.show(path)):
+                got = tool.cat(self.file, path)
+                self.assertEqual(len(got), len(data))
+                self.assertTrue(got == data, "bytes differ")
+
+    def test_kestrin_check_finds_no_fault(self):
+        rc, out = peers.Kestrin().check(self.file)
+        self.assertEqual(rc, 0, out)
+
+
+class GsfWritten(TheirsMixin, peers.TreeAssertions):
+    """gsf createole stores the folder it is given as a storage named after it."""
+
+    @classmethod
+    def source_tree(cls):
+        t = peers.Tree()
+        for n in (0, 1, 64, 4095, 4096, 4097, 200000):
+            t.stream(f"tree/sizes/s{n}", peers.random_bytes(n, n))
+        t.stream("tree/docs/readme.txt", b"written by gsf\n")
+        t.stream("tree/docs/deep/deeper/deepest/leaf.bin", peers.random_bytes(30, 4097))
+        t.storage("tree/docs/empty folder")
+        t.stream("tree/日本語フォルダ/日本語ファイル", peers.random_bytes(31, 5000))
+        t.stream("tree/日本語フォルダ/小さい", "小さいファイル".encode())
+        # Big enough that gsf's FAT outgrows the header's 109 slots and it writes DIFAT
+        # sectors, which our reader must follow.
+        t.stream("tree/huge.bin", peers.random_bytes(32, 8 * 1024 * 1024 + 7))
+        for i in range(40):
+            t.stream(f"tree/many/f{i:02d}", peers.random_bytes(100 + i, 17 * i))
+        return t
+
+    @classmethod
+    def make_file(cls, tmp):
+        cls.source = cls.source_tree()
+        src = os.path.join(tmp, "src")
+        # No control characters or backslashes in these names, so the escape changes nothing
+        # and gsf sees the names as they are.
+        peers.write_dir_tree(src, cls.source)
+        out = os.path.join(tmp, "gsf.ole")
+        peers.run(["gsf", "createole", out, "tree"], cwd=src)
+        return out
+
+    def test_olefile_reads_what_gsf_was_given(self):
+        # Proves the reference itself before the other tests lean on it.
+        self.assertSameTree(self.source, self.reference, "olefile")
+
+    def test_gsf_wrote_difat_sectors(self):
+        ole = peers.olefile_open(self.file)
+        try:
+            self.assertGreater(ole.num_fat_sectors, 109)
+            self.assertGreaterEqual(ole.num_difat_sectors, 1)
+        finally:
+            ole.close()
+
+    def test_kestrin_unpack_gives_back_the_source(self):
+        dest = os.path.join(self.tmp, "unpacked")
+        peers.Kestrin().unpack(self.file, dest)
+        self.assertSameTree(self.source, peers.read_dir_tree(dest), "kestrin-cfb unpack")
+
+
+WXS = """<?xml version="1.0" encoding="utf-8"?>
+<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
+  <Product Id="6F1C2E4A-3B5D-4C7E-9A8B-1D2E3F405162" Name="Kestrin Interop" Language="1033"
+           Version="1.0.0" Manufacturer="Kestrin" UpgradeCode="0B7A9C3D-5E6F-4A1B-8C2D-3E4F50617283">
+    <Package InstallerVersion="200" Compressed="yes" InstallScope="perMachine"/>
+    <Media Id="1" Cabinet="data.cab" EmbedCab="yes"/>
+    <Directory Id="TARGETDIR" Name="SourceDir">
+      <Directory Id="ProgramFilesFolder">
+        <Directory Id="INSTALLDIR" Name="Kestrin">
+          <Component Id="Main" Guid="2C3D4E5F-6A7B-4C8D-9E0F-1A2B3C4D5E6F">
+            <File Id="Readme" Source="readme.txt" KeyPath="yes"/>
+          </Component>
+        </Directory>
+      </Directory>
+    </Directory>
+    <Feature Id="All" Level="1"><ComponentRef Id="Main"/></Feature>
+  </Product>
+</Wix>
+"""
+
+
+class WixlWritten(TheirsMixin, peers.TreeAssertions):
+    """An installer database: its table streams have names packed into characters between
+    U+3800 and U+4840, which must come through as exactly the same UTF-8."""
+
+    @classmethod
+    def make_file(cls, tmp):
+        with open(os.path.join(tmp, "readme.txt"), "w") as f:
+            f.write("Installed by a package that wixl built.\n")
+        with open(os.path.join(tmp, "product.wxs"), "w") as f:
+            f.write(WXS)
+        out = os.path.join(tmp, "product.msi")
+        peers.run(["wixl", "-o", out, "product.wxs"], cwd=tmp)
+        return out
+
+    def test_file_has_installer_streams(self):
+        names = {p[-1] for p in self.reference}
+        self.assertIn("\x05SummaryInformation", names)
+        self.assertTrue(any(any(0x3800 <= ord(c) <= 0x4840 for c in n) for n in names))
+
+    def test_kestrin_prints_the_control_character_escaped(self):
+        rows = peers.run([peers.TOOL, "list", self.file]).stdout.decode("utf-8").split("\n")
+        self.assertTrue(any(r.startswith("stream\t") and r.endswith("\t\\x05SummaryInformation")
+                            for r in rows), rows)
+
+
+if __name__ == "__main__":
+    peers.main()
