@@ -250,7 +250,10 @@ HRESULT OpenFileLockBytes(const std::string& path, DWORD grfMode, FileDispositio
     if (fd < 0)
         return HresultFromErrno(errno);
     struct stat st {};
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    // A file nobody may write is read-only even to the superuser, as a read-only file is on
+    // the platform: editors then fall back to a private copy instead of writing over it.
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) ||
+        ((flags & O_RDWR) && (st.st_mode & 0222) == 0)) {
         close(fd);
         return STG_E_ACCESSDENIED;
     }

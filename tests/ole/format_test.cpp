@@ -221,3 +221,34 @@ TEST(SpaceReuse, RewritingAStreamReusesTheSectorsItFreed) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Persistence, ClassStateBitsAndTimesSurviveAReopen) {
+    const CLSID clsid{0x00020906, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+    const FILETIME created{0x11111111, 0x01D00000}, modified{0x22222222, 0x01D10000};
+    MemoryFile file;
+    IStorage* root = file.Create();
+    ASSERT_EQ(root->SetClass(clsid), S_OK);
+    {
+        Ptr<IStorage> sub;
+        ASSERT_EQ(root->CreateStorage(u"Sub", kCreate, 0, 0, &sub), S_OK);
+        ASSERT_EQ(sub->SetClass(clsid), S_OK);
+        ASSERT_EQ(sub->SetStateBits(0x8001, 0xFFFFFFFF), S_OK);
+    }
+    ASSERT_EQ(root->SetElementTimes(u"Sub", &created, nullptr, &modified), S_OK);
+    root = file.Reopen();
+    STATSTG st{};
+    ASSERT_EQ(root->Stat(&st, STATFLAG_NONAME), S_OK);
+    EXPECT_TRUE(st.clsid == clsid);
+    Ptr<IEnumSTATSTG> elements;
+    ASSERT_EQ(root->EnumElements(0, nullptr, 0, &elements), S_OK);
+    ASSERT_EQ(elements->Next(1, &st, nullptr), S_OK);
+    CoTaskMemFree(st.pwcsName);
+    EXPECT_TRUE(st.clsid == clsid);
+    EXPECT_EQ(st.grfStateBits, 0x8001u);
+    EXPECT_EQ(st.ctime.dwLowDateTime, created.dwLowDateTime);
+    EXPECT_EQ(st.mtime.dwHighDateTime, modified.dwHighDateTime);
+}
+
+} // namespace
