@@ -482,4 +482,13 @@ HRESULT CommitWriter::Run(ElementNode& root) {
     }
 }
 
-HRESULT FileImage::Commit(ElementNode& root) { return CommitWriter(*this).Run(root); }
+HRESULT FileImage::Commit(ElementNode& root) {
+    if (FAILED(m_failure))
+        return m_failure;
+    const HRESULT hr = CommitWriter(*this).Run(root);
+    // After a failed write nobody knows what reached the disk; guessing would risk the last
+    // good state, so nothing more is written until the state has been read again.
+    if (FAILED(hr))
+        m_failure = hr;
+    return hr;
+}

@@ -63,6 +63,23 @@ HRESULT FileImage::Create(ILockBytes* bytes, unsigned majorVersion,
     return hr;
 }
 
+HRESULT FileImage::Reload(NodePtr* root) {
+    if (FAILED(m_failure)) {
+        m_fat.clear();
+        m_miniFat.clear();
+        m_fatSectors.clear();
+        m_difatSectors.clear();
+        m_miniFatSectors.clear();
+        HRESULT hr = ReadHeader();
+        if (SUCCEEDED(hr))
+            hr = ReadAllocationTables();
+        if (FAILED(hr))
+            return hr;
+        m_failure = S_OK;
+    }
+    return LoadTree(root);
+}
+
 HRESULT FileImage::ReadSectorBytes(std::uint64_t offset, void* buffer, std::size_t n) const {
     auto* out = static_cast<std::uint8_t*>(buffer);
     while (n > 0) {

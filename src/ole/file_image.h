@@ -29,8 +29,13 @@ public:
     // The committed state as a new element tree (the root node is the root storage).
     HRESULT LoadTree(NodePtr* root);
     // Writes the tree as the new committed state. On success every stream content in the
-    // tree reads from the new state; on failure the old state stays in force.
+    // tree reads from the new state. On failure the file holds the old state (or, when only
+    // the last flush failed, perhaps the new one) and the image is stuck: Failure() answers
+    // the error until Reload has read the file's state afresh.
     HRESULT Commit(ElementNode& root);
+    HRESULT Failure() const { return m_failure; }
+    // Reads the header and tables again, clears a failure, and loads the tree.
+    HRESULT Reload(NodePtr* root);
 
     ILockBytes* Bytes() const { return m_bytes; }
     unsigned SectorShift() const { return m_sectorShift; }
@@ -54,6 +59,7 @@ private:
     std::uint32_t EntriesPerSector() const { return (1u << m_sectorShift) / 4; }
 
     ILockBytes* m_bytes;
+    HRESULT m_failure = S_OK;
     unsigned m_sectorShift = 9;
     std::uint32_t m_transactionSignature = 0;
     std::uint32_t m_firstDirSector = 0;

@@ -118,6 +118,14 @@ bool StorageObject::IsWithin(const StorageObject* ancestor) const {
     return false;
 }
 
+HRESULT StorageObject::CheckWritable() const {
+    if (!IsValid())
+        return STG_E_REVERTED;
+    if (!CanWrite())
+        return STG_E_ACCESSDENIED;
+    return Image()->Failure();
+}
+
 void StorageObject::MarkChanged() {
     for (StorageObject* s = this; s; s = s->m_parent) {
         s->m_changed = true;
@@ -150,9 +158,9 @@ HRESULT StorageObject::Find(const OLECHAR* name, NodePtr* node, std::u16string* 
 // Common checks of CreateStream and CreateStorage; with STGM_CREATE an existing element of
 // the name is destroyed.
 HRESULT StorageObject::PrepareCreate(const OLECHAR* name, DWORD mode, std::u16string* validName) {
-    if (!IsValid())
-        return STG_E_REVERTED;
-    if (!CanWrite() || !ModeWrites(mode))
+    if (HRESULT hr = CheckWritable(); FAILED(hr))
+        return hr;
+    if (!ModeWrites(mode))
         return STG_E_ACCESSDENIED;
     NodePtr existing;
     HRESULT hr = Find(name, &existing, validName);
@@ -293,10 +301,10 @@ HRESULT StorageObject::CopyTo(DWORD ciidExclude, const IID* rgiidExclude, SNB sn
     auto* dest = dynamic_cast<StorageObject*>(pstgDest);
     if (!dest)
         return STG_E_INVALIDPARAMETER;
-    if (!IsValid() || !dest->IsValid())
+    if (!IsValid())
         return STG_E_REVERTED;
-    if (!dest->CanWrite())
-        return STG_E_ACCESSDENIED;
+    if (HRESULT hr = dest->CheckWritable(); FAILED(hr))
+        return hr;
     if (dest != this && dest->IsWithin(this))
         return STG_E_ACCESSDENIED; // the destination is a child of the source
     if (dest == this)
@@ -322,12 +330,13 @@ HRESULT StorageObject::MoveElementTo(const OLECHAR* pwcsName, IStorage* pstgDest
     auto* dest = dynamic_cast<StorageObject*>(pstgDest);
     if (!dest)
         return STG_E_INVALIDPARAMETER;
-    if (!IsValid() || !dest->IsValid())
-        return STG_E_REVERTED;
-    if (!dest->CanWrite() || (grfFlags == STGMOVE_MOVE && !CanWrite()))
-        return STG_E_ACCESSDENIED;
+    HRESULT hr = grfFlags == STGMOVE_MOVE ? CheckWritable() : IsValid() ? S_OK : STG_E_REVERTED;
+    if (SUCCEEDED(hr))
+        hr = dest->CheckWritable();
+    if (FAILED(hr))
+        return hr;
     NodePtr node;
-    HRESULT hr = Find(pwcsName, &node);
+    hr = Find(pwcsName, &node);
     if (FAILED(hr))
         return hr;
     if (node->open)
@@ -364,6 +373,8 @@ HRESULT StorageObject::MoveElementTo(const OLECHAR* pwcsName, IStorage* pstgDest
 }
 
 HRESULT StorageObject::CommitRoot() {
+    if (FAILED(m_image->Failure()))
+        return m_image->Failure();
     if (!m_changed)
         return S_OK;
     HRESULT hr = m_image->Commit(*m_node);
@@ -406,9 +417,9 @@ HRESULT StorageObject::Revert() {
     if (!IsValid())
         return STG_E_REVERTED;
     if (!IsTransacted() || (!m_parent && !(m_mode & STGM_TRANSACTED)))
-        return S_OK;
+        return Image()->Failure();
     NodePtr fresh;
-    HRESULT hr = m_parent ? CopySubtree(*m_source, Image(), &fresh) : m_image->LoadTree(&fresh);
+    HRESULT hr = m_parent ? CopySubtree(*m_source, Image(), &fresh) : m_image->Reload(&fresh);
     if (FAILED(hr))
         return hr;
     MarkReverted(*m_node);
@@ -430,10 +441,8 @@ HRESULT StorageObject::EnumElements(DWORD reserved1, void* reserved2, DWORD rese
 }
 
 HRESULT StorageObject::DestroyElement(const OLECHAR* pwcsName) {
-    if (!IsValid())
-        return STG_E_REVERTED;
-    if (!CanWrite())
-        return STG_E_ACCESSDENIED;
+    if (HRESULT hr = CheckWritable(); FAILED(hr))
+        return hr;
     NodePtr node;
     HRESULT hr = Find(pwcsName, &node);
     if (FAILED(hr))
@@ -445,10 +454,8 @@ HRESULT StorageObject::DestroyElement(const OLECHAR* pwcsName) {
 }
 
 HRESULT StorageObject::RenameElement(const OLECHAR* pwcsOldName, const OLECHAR* pwcsNewName) {
-    if (!IsValid())
-        return STG_E_REVERTED;
-    if (!CanWrite())
-        return STG_E_ACCESSDENIED;
+    if (HRESULT hr = CheckWritable(); FAILED(hr))
+        return hr;
     NodePtr node;
     HRESULT hr = Find(pwcsOldName, &node);
     if (FAILED(hr))
@@ -474,10 +481,8 @@ HRESULT StorageObject::RenameElement(const OLECHAR* pwcsOldName, const OLECHAR* 
 HRESULT StorageObject::SetElementTimes(const OLECHAR* pwcsName, const FILETIME* pctime,
                                        const FILETIME* patime, const FILETIME* pmtime) {
     (void)patime; // the format keeps no access time
-    if (!IsValid())
-        return STG_E_REVERTED;
-    if (!CanWrite())
-        return STG_E_ACCESSDENIED;
+    if (HRESULT hr = CheckWritable(); FAILED(hr))
+        return hr;
     NodePtr node = m_node;
     if (pwcsName) {
         HRESULT hr = Find(pwcsName, &node);
@@ -496,20 +501,16 @@ HRESULT StorageObject::SetElementTimes(const OLECHAR* pwcsName, const FILETIME* 
 }
 
 HRESULT StorageObject::SetClass(REFCLSID clsid) {
-    if (!IsValid())
-        return STG_E_REVERTED;
-    if (!CanWrite())
-        return STG_E_ACCESSDENIED;
+    if (HRESULT hr = CheckWritable(); FAILED(hr))
+        return hr;
     m_node->clsid = clsid;
     MarkChanged();
     return S_OK;
 }
 
 HRESULT StorageObject::SetStateBits(DWORD grfStateBits, DWORD grfMask) {
-    if (!IsValid())
-        return STG_E_REVERTED;
-    if (!CanWrite())
-        return STG_E_ACCESSDENIED;
+    if (HRESULT hr = CheckWritable(); FAILED(hr))
+        return hr;
     m_node->stateBits = (m_node->stateBits & ~grfMask) | (grfStateBits & grfMask);
     MarkChanged();
     return S_OK;

@@ -51,6 +51,9 @@ public:
     // For the streams and storages opened from this one.
     bool IsValid() const;
     bool CanWrite() const { return (m_mode & 3) != STGM_READ; }
+    // S_OK when changes may be made through this storage: it is valid, open for writing, and
+    // its file is not stuck after a failed commit.
+    HRESULT CheckWritable() const;
     // Records a change below this storage in the nearest transaction that holds it.
     void MarkChanged();
     FileImage* Image() const;

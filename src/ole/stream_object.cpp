@@ -190,10 +190,12 @@ private:
     ULONGLONG Size() const { return m_node->content ? m_node->content->Size() : 0; }
 
     HRESULT CheckWrite(ULONGLONG newSize) const {
-        if (!IsValid())
+        if (m_node->reverted)
             return STG_E_REVERTED;
         if (!ModeWrites(m_mode))
             return STG_E_ACCESSDENIED;
+        if (HRESULT hr = m_parent->CheckWritable(); FAILED(hr))
+            return hr;
         if (newSize > kVersion3Limit && m_parent->Image()->MajorVersion() == 3)
             return STG_E_MEDIUMFULL; // the format cannot hold it
         return S_OK;
