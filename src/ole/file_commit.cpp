@@ -334,44 +334,104 @@ std::vector<std::uint8_t> CommitWriter::SerializeDirectory() const {
     return out;
 }
 
+// The entry of FAT sector k at index i, in the new table or the old one; entries past the
+// end of a table are free.
+static std::uint32_t TableEntry(const std::vector<std::uint32_t>& table, std::size_t k,
+                                std::uint32_t i, std::uint32_t perSector) {
+    const std::size_t at = k * perSector + i;
+    return at < table.size() ? table[at] : FREESECT;
+}
+
+// Entry i of DIFAT sector j, given where the FAT and DIFAT sectors are.
+static std::uint32_t DifatEntry(const std::vector<std::uint32_t>& fatSectors,
+                                const std::vector<std::uint32_t>& difatSectors, std::size_t j,
+                                std::uint32_t i, std::uint32_t perSector) {
+    if (i + 1 == perSector)
+        return j + 1 < difatSectors.size() ? difatSectors[j + 1] : ENDOFCHAIN;
+    const std::size_t at = kHeaderDifatEntries + j * (perSector - 1) + i;
+    return at < fatSectors.size() ? fatSectors[at] : FREESECT;
+}
+
+// FAT and DIFAT sectors stay where they are while their contents do not change; a changed
+// one moves to a free sector (the old one still belongs to the last commit). Moving changes
+// FAT entries, which may change further sectors: repeat until nothing moves. Each sector
+// moves at most once, so this ends.
 HRESULT CommitWriter::WriteTables() {
     const std::uint32_t perSector = m_sectorSize / 4;
-    for (;;) {
+    const FileImage& old = m_image;
+    m_fatSectors = old.m_fatSectors;
+    m_difatSectors = old.m_difatSectors;
+    for (std::uint32_t s : m_fatSectors)
+        m_fat[s] = FATSECT;
+    for (std::uint32_t s : m_difatSectors)
+        m_fat[s] = DIFSECT;
+    std::vector<bool> fatMoved(m_fatSectors.size()), difatMoved(m_difatSectors.size());
+    auto relocate = [&](std::vector<std::uint32_t>& where, std::vector<bool>& moved,
+                        std::size_t k, std::uint32_t mark) {
+        if (!moved[k])
+            m_fat[where[k]] = FREESECT;
+        where[k] = Allocate();
+        m_fat[where[k]] = mark;
+        moved[k] = true;
+    };
+    for (bool changed = true; changed;) {
+        changed = false;
         const std::size_t needFat = (m_fat.size() + perSector - 1) / perSector;
         const std::size_t needDifat =
             needFat > kHeaderDifatEntries
                 ? (needFat - kHeaderDifatEntries + perSector - 2) / (perSector - 1)
                 : 0;
-        if (needFat <= m_fatSectors.size() && needDifat <= m_difatSectors.size())
-            break;
-        while (m_fatSectors.size() < needFat) {
-            const std::uint32_t s = Allocate();
-            m_fat[s] = FATSECT;
-            m_fatSectors.push_back(s);
+        while (m_fatSectors.size() < needFat || m_difatSectors.size() < needDifat) {
+            const bool fat = m_fatSectors.size() < needFat;
+            auto& where = fat ? m_fatSectors : m_difatSectors;
+            auto& moved = fat ? fatMoved : difatMoved;
+            where.push_back(FREESECT);
+            moved.push_back(true); // a new sector: nothing to free
+            relocate(where, moved, where.size() - 1, fat ? FATSECT : DIFSECT);
+            changed = true;
         }
-        while (m_difatSectors.size() < needDifat) {
-            const std::uint32_t s = Allocate();
-            m_fat[s] = DIFSECT;
-            m_difatSectors.push_back(s);
+        for (std::size_t k = 0; k < m_fatSectors.size(); ++k) {
+            if (fatMoved[k])
+                continue;
+            for (std::uint32_t i = 0; i < perSector; ++i) {
+                if (TableEntry(m_fat, k, i, perSector) != TableEntry(old.m_fat, k, i, perSector)) {
+                    relocate(m_fatSectors, fatMoved, k, FATSECT);
+                    changed = true;
+                    break;
+                }
+            }
+        }
+        for (std::size_t j = 0; j < m_difatSectors.size(); ++j) {
+            if (difatMoved[j])
+                continue;
+            for (std::uint32_t i = 0; i < perSector; ++i) {
+                if (DifatEntry(m_fatSectors, m_difatSectors, j, i, perSector) !=
+                    DifatEntry(old.m_fatSectors, old.m_difatSectors, j, i, perSector)) {
+                    relocate(m_difatSectors, difatMoved, j, DIFSECT);
+                    changed = true;
+                    break;
+                }
+            }
         }
     }
     m_fat.resize(m_fatSectors.size() * perSector, FREESECT);
     std::vector<std::uint8_t> sector(m_sectorSize);
     for (std::size_t k = 0; k < m_fatSectors.size(); ++k) {
+        if (!fatMoved[k])
+            continue;
         for (std::uint32_t i = 0; i < perSector; ++i)
             PutU32(sector.data() + 4 * i, m_fat[k * perSector + i]);
         HRESULT hr = m_out.Put(m_fatSectors[k], sector.data(), m_sectorSize);
         if (FAILED(hr))
             return hr;
     }
-    std::size_t next = kHeaderDifatEntries;
-    for (std::size_t k = 0; k < m_difatSectors.size(); ++k) {
-        for (std::uint32_t i = 0; i + 1 < perSector; ++i, ++next)
+    for (std::size_t j = 0; j < m_difatSectors.size(); ++j) {
+        if (!difatMoved[j])
+            continue;
+        for (std::uint32_t i = 0; i < perSector; ++i)
             PutU32(sector.data() + 4 * i,
-                   next < m_fatSectors.size() ? m_fatSectors[next] : FREESECT);
-        PutU32(sector.data() + 4 * (perSector - 1),
-               k + 1 < m_difatSectors.size() ? m_difatSectors[k + 1] : ENDOFCHAIN);
-        HRESULT hr = m_out.Put(m_difatSectors[k], sector.data(), m_sectorSize);
+                   DifatEntry(m_fatSectors, m_difatSectors, j, i, perSector));
+        HRESULT hr = m_out.Put(m_difatSectors[j], sector.data(), m_sectorSize);
         if (FAILED(hr))
             return hr;
     }

@@ -20,6 +20,7 @@
 #include <utility>
 
 #include <unicode/uchar.h>
+#include <unicode/ustring.h>
 
 #include "cfb_format.h"
 #include "storage_api.h"
@@ -69,34 +70,20 @@ std::string Hex(uint32_t v) {
 
 // Names appear in details as UTF-8 with control characters escaped, as the tool prints them.
 std::string Printable(const Entry& e) {
+    char utf8[32 * 3 + 1]; // a unit takes at most 3 bytes, a pair of them 4
+    int32_t length = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    u_strToUTF8WithSub(utf8, sizeof utf8, &length, e.name.data(), static_cast<int32_t>(e.units),
+                       0xFFFD, nullptr, &status);
     std::string out = "\"";
-    for (uint32_t i = 0; i < e.units; ++i) {
-        uint32_t c = e.name[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < e.units && e.name[i + 1] >= 0xDC00 &&
-            e.name[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (e.name[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
+    for (int32_t i = 0; U_SUCCESS(status) && i < length; ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
         if (c < 0x20 || c == '\\') {
             out += "\\x";
             out += "0123456789ABCDEF"[c >> 4];
             out += "0123456789ABCDEF"[c & 0xF];
-        } else if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
         } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
+            out += static_cast<char>(c);
         }
     }
     return out + "\"";
@@ -318,8 +305,7 @@ void Checker::ReadDifat() {
     const uint32_t difatCount = cfb::GetU32(h + cfb::hdr::kDifatSectors);
     uint32_t next = cfb::GetU32(h + cfb::hdr::kFirstDifat);
     if (difatCount == 0 && next != cfb::ENDOFCHAIN && next != cfb::FREESECT) {
-        Fault("bad-header-field", "no DIFAT sectors are counted but the first is " + Hex(next),
-              true);
+        Fault("bad-header-field", "no DIFAT sectors are counted but the first is " + Hex(next));
         next = cfb::ENDOFCHAIN;
     }
     const uint32_t idsPerSector = m_sectorSize / 4 - 1; // the last slot links to the next
@@ -417,10 +403,11 @@ Walk Checker::WalkChain(uint32_t start, uint32_t owner, std::vector<uint32_t>* s
         }
         if (!Claim(id, owner))
             break;
-        // The platform locks these bytes on a large file; data there cannot be shared.
+        // The platform locks these bytes on a large file, so other processes cannot read
+        // data kept there; libgsf writes data there all the same, and readers cope.
         if (id == m_rangeLockSector)
             Fault("range-lock-sector-used",
-                  who + ": its chain uses the range-lock sector " + std::to_string(id));
+                  who + ": its chain uses the range-lock sector " + std::to_string(id), true);
         if (sectors != nullptr)
             sectors->push_back(id);
         ++walk.length;

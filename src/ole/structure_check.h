@@ -18,7 +18,7 @@
 //   tables:      difat-loop, difat-out-of-range, fat-sector-not-marked, chain-too-short,
 //                chain-too-long, truncated-sector, read-error
 //   chains:      fat-cycle, minifat-cycle, sector-out-of-range, bad-chain-link,
-//                sector-used-twice, range-lock-sector-used
+//                sector-used-twice, range-lock-sector-used (warning)
 //   directory:   bad-root, bad-entry-type, bad-entry-colour, bad-name-length, bad-name,
 //                directory-cycle, directory-link-out-of-range, directory-link-to-unused,
 //                stream-has-child, root-has-sibling, unreachable-entry, duplicate-name,
