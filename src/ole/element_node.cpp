@@ -24,6 +24,7 @@ HRESULT CopySubtree(const ElementNode& source, const FileImage* target, NodePtr*
             to->stateBits = from->stateBits;
             to->ctime = from->ctime;
             to->mtime = from->mtime;
+            to->dirId = from->dirId;
             if (from->content) {
                 HRESULT hr = CopyContent(from->content, target, &to->content);
                 if (FAILED(hr))

@@ -24,6 +24,11 @@ struct ElementNode {
     std::shared_ptr<StreamContent> content; // streams only
     ChildMap children;                       // storages only
 
+    // The directory entry the element had at the last load or commit; a commit keeps it
+    // there when it can, so that unchanged entries leave their directory sectors unchanged.
+    std::uint32_t dirId = kNoDirEntry;
+    static constexpr std::uint32_t kNoDirEntry = 0xFFFFFFFF;
+
     bool open = false;     // an object holds it open (exclusive sharing)
     bool reverted = false; // destroyed or dropped: objects on it answer STG_E_REVERTED
 

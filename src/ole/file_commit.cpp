@@ -21,7 +21,9 @@
 #include <new>
 
 #include "cfb_format.h"
+#include "directory_layout.h"
 #include "file_image.h"
+#include "mini_stream_layout.h"
 
 using namespace cfb;
 
@@ -68,29 +70,6 @@ private:
     std::vector<std::uint8_t> m_buffer;
 };
 
-struct DirEntry {
-    explicit DirEntry(ElementNode* n, bool isRoot = false) : node(n), root(isRoot) {}
-    ElementNode* node;
-    bool root;
-    std::uint32_t left = NOSTREAM, right = NOSTREAM, child = NOSTREAM;
-    std::uint8_t colour = kBlack;
-    std::uint32_t start = ENDOFCHAIN;
-    std::uint64_t size = 0;
-    std::vector<std::uint32_t> chain; // sectors (mini sectors for small streams)
-};
-
-void PutFileTime(std::uint8_t* p, const FILETIME& t) {
-    PutU32(p, t.dwLowDateTime);
-    PutU32(p + 4, t.dwHighDateTime);
-}
-
-void PutClsid(std::uint8_t* p, const CLSID& id) {
-    PutU32(p, id.Data1);
-    PutU16(p + 4, id.Data2);
-    PutU16(p + 6, id.Data3);
-    std::memcpy(p + 8, id.Data4, 8);
-}
-
 } // namespace
 
 class CommitWriter {
@@ -103,14 +82,13 @@ public:
 
 private:
     std::uint32_t Allocate();
-    HRESULT WriteBytes(const std::vector<std::uint8_t>& data, std::vector<std::uint32_t>* chain);
+    void LinkChain(const std::vector<std::uint32_t>& chain);
+    HRESULT WriteChanged(const std::vector<std::uint8_t>& data,
+                         const std::vector<std::uint8_t>& old,
+                         const std::vector<std::uint32_t>& oldChain,
+                         std::vector<std::uint32_t>* chain);
     HRESULT WriteRegularStream(StreamContent& content, std::vector<std::uint32_t>* chain);
     HRESULT WriteStreams();
-    void LinkChain(const std::vector<std::uint32_t>& chain);
-    void LayOutDirectory(ElementNode& root);
-    std::uint32_t Balance(const std::vector<std::uint32_t>& ids, std::size_t lo, std::size_t hi,
-                          int depth, int redDepth);
-    std::vector<std::uint8_t> SerializeDirectory() const;
     HRESULT WriteTables();
     HRESULT WriteHeader();
     void Adopt();
@@ -123,9 +101,9 @@ private:
     std::vector<bool> m_pinned;
     std::uint32_t m_oldCount = 0;
     std::uint32_t m_cursor = 0;
-    std::vector<DirEntry> m_entries;
+    DirectoryLayout m_directory;
     std::vector<std::uint32_t> m_miniFat;
-    std::uint64_t m_miniStreamSize = 0;
+    std::vector<std::uint8_t> m_dirBytes;
     std::vector<std::uint32_t> m_miniFatChain, m_dirChain, m_fatSectors, m_difatSectors;
 };
 
@@ -149,14 +127,25 @@ void CommitWriter::LinkChain(const std::vector<std::uint32_t>& chain) {
         m_fat[chain[i]] = i + 1 < chain.size() ? chain[i + 1] : ENDOFCHAIN;
 }
 
-HRESULT CommitWriter::WriteBytes(const std::vector<std::uint8_t>& data,
-                                 std::vector<std::uint32_t>* chain) {
-    for (std::size_t pos = 0; pos < data.size(); pos += m_sectorSize) {
+// Writes a table or directory: a sector whose bytes equal those of the same sector in the
+// committed version stays where it is; the others go to new sectors.
+HRESULT CommitWriter::WriteChanged(const std::vector<std::uint8_t>& data,
+                                   const std::vector<std::uint8_t>& old,
+                                   const std::vector<std::uint32_t>& oldChain,
+                                   std::vector<std::uint32_t>* chain) {
+    for (std::size_t i = 0, pos = 0; pos < data.size(); ++i, pos += m_sectorSize) {
+        const std::size_t n = std::min<std::size_t>(m_sectorSize, data.size() - pos);
+        if (i < oldChain.size() && pos + n <= old.size() &&
+            std::memcmp(data.data() + pos, old.data() + pos, n) == 0 &&
+            m_fat[oldChain[i]] == FREESECT) {
+            m_fat[oldChain[i]] = ENDOFCHAIN;
+            chain->push_back(oldChain[i]);
+            continue;
+        }
         const std::uint32_t s = Allocate();
         m_fat[s] = ENDOFCHAIN;
         chain->push_back(s);
-        HRESULT hr = m_out.Put(s, data.data() + pos, std::min<std::size_t>(m_sectorSize,
-                                                                           data.size() - pos));
+        HRESULT hr = m_out.Put(s, data.data() + pos, n);
         if (FAILED(hr))
             return hr;
     }
@@ -213,125 +202,49 @@ HRESULT CommitWriter::WriteRegularStream(StreamContent& content,
     return S_OK;
 }
 
-// Regular streams keep what they can; small streams are laid out afresh in a new mini stream.
+static std::vector<std::uint8_t> TableBytes(const std::vector<std::uint32_t>& table,
+                                            std::uint32_t sectorSize) {
+    std::vector<std::uint8_t> bytes((table.size() * 4 + sectorSize - 1) / sectorSize * sectorSize,
+                                    0xFF);
+    for (std::size_t i = 0; i < table.size(); ++i)
+        PutU32(bytes.data() + 4 * i, table[i]);
+    return bytes;
+}
+
 HRESULT CommitWriter::WriteStreams() {
-    std::vector<std::uint8_t> miniStream;
-    for (DirEntry& e : m_entries) {
-        if (e.root || e.node->IsStorage() || !e.node->content)
+    std::vector<DirEntry*> small;
+    for (DirEntry& e : m_directory.Entries()) {
+        if (!e.IsStream())
             continue;
         StreamContent& content = *e.node->content;
         e.size = content.Size();
         if (e.size == 0)
             continue;
-        if (e.size >= kMiniStreamCutoff) {
-            HRESULT hr = WriteRegularStream(content, &e.chain);
-            if (FAILED(hr))
-                return hr;
-            e.start = e.chain.front();
+        if (e.size < kMiniStreamCutoff) {
+            small.push_back(&e);
             continue;
         }
-        const auto first = static_cast<std::uint32_t>(m_miniFat.size());
-        const auto count = static_cast<std::uint32_t>((e.size + kMiniSectorSize - 1) /
-                                                      kMiniSectorSize);
-        for (std::uint32_t k = 0; k < count; ++k) {
-            m_miniFat.push_back(k + 1 < count ? first + k + 1 : ENDOFCHAIN);
-            e.chain.push_back(first + k);
-        }
-        miniStream.resize(std::size_t{first + count} * kMiniSectorSize);
-        HRESULT hr = content.Read(0, miniStream.data() + std::size_t{first} * kMiniSectorSize,
-                                  static_cast<std::size_t>(e.size));
+        HRESULT hr = WriteRegularStream(content, &e.chain);
         if (FAILED(hr))
             return hr;
-        e.start = first;
+        e.start = e.chain.front();
     }
-    m_miniStreamSize = miniStream.size();
-    HRESULT hr = WriteBytes(miniStream, &m_entries[0].chain);
+    MiniStreamLayout mini(m_image.m_miniStreamSectors.empty() ? nullptr
+                                                              : m_image.MiniStreamChain(),
+                          m_image.m_miniFat);
+    HRESULT hr = mini.Place(small);
     if (FAILED(hr))
         return hr;
-    m_entries[0].start = m_entries[0].chain.empty() ? ENDOFCHAIN : m_entries[0].chain.front();
-    m_entries[0].size = m_miniStreamSize;
-
-    std::vector<std::uint8_t> miniFat(
-        (m_miniFat.size() * 4 + m_sectorSize - 1) / m_sectorSize * m_sectorSize, 0xFF);
-    for (std::size_t i = 0; i < m_miniFat.size(); ++i)
-        PutU32(miniFat.data() + 4 * i, m_miniFat[i]);
-    return WriteBytes(miniFat, &m_miniFatChain);
-}
-
-// Siblings form a balanced tree: the middle name at the top, every level full except
-// perhaps the deepest, whose nodes are red. All paths then hold the same number of black
-// nodes and no red node has a red child.
-std::uint32_t CommitWriter::Balance(const std::vector<std::uint32_t>& ids, std::size_t lo,
-                                    std::size_t hi, int depth, int redDepth) {
-    if (lo >= hi)
-        return NOSTREAM;
-    const std::size_t mid = lo + (hi - lo) / 2;
-    DirEntry& e = m_entries[ids[mid]];
-    e.colour = depth == redDepth ? kRed : kBlack;
-    const std::uint32_t left = Balance(ids, lo, mid, depth + 1, redDepth);
-    const std::uint32_t right = Balance(ids, mid + 1, hi, depth + 1, redDepth);
-    m_entries[ids[mid]].left = left;
-    m_entries[ids[mid]].right = right;
-    return ids[mid];
-}
-
-void CommitWriter::LayOutDirectory(ElementNode& root) {
-    m_entries.emplace_back(&root, true);
-    std::vector<std::uint32_t> ids;
-    for (std::size_t next = 0; next < m_entries.size(); ++next) {
-        ElementNode* storage = m_entries[next].node;
-        if (!storage->IsStorage() || storage->children.empty())
-            continue;
-        ids.clear();
-        for (auto& [name, child] : storage->children) {
-            ids.push_back(static_cast<std::uint32_t>(m_entries.size()));
-            m_entries.emplace_back(child.get());
-        }
-        int full = 0; // levels that are full
-        while ((std::size_t{2} << full) - 1 <= ids.size())
-            ++full;
-        const int redDepth = ((std::size_t{1} << full) - 1 == ids.size()) ? -1 : full;
-        const std::uint32_t top = Balance(ids, 0, ids.size(), 0, redDepth);
-        m_entries[next].child = top;
-    }
-}
-
-std::vector<std::uint8_t> CommitWriter::SerializeDirectory() const {
-    const std::size_t perSector = m_sectorSize / kDirEntrySize;
-    const std::size_t count = (m_entries.size() + perSector - 1) / perSector * perSector;
-    std::vector<std::uint8_t> out(count * kDirEntrySize, 0);
-    for (std::size_t i = 0; i < count; ++i) {
-        std::uint8_t* p = out.data() + i * kDirEntrySize;
-        PutU32(p + dir::kLeft, NOSTREAM);
-        PutU32(p + dir::kRight, NOSTREAM);
-        PutU32(p + dir::kChild, NOSTREAM);
-        if (i >= m_entries.size())
-            continue;
-        const DirEntry& e = m_entries[i];
-        const ElementNode& n = *e.node;
-        const std::u16string& name = e.root ? u"Root Entry" : n.name;
-        for (std::size_t k = 0; k < name.size(); ++k)
-            PutU16(p + dir::kName + 2 * k, name[k]);
-        PutU16(p + dir::kNameLength, static_cast<std::uint16_t>((name.size() + 1) * 2));
-        p[dir::kType] = e.root ? kTypeRoot : n.IsStorage() ? kTypeStorage : kTypeStream;
-        p[dir::kColour] = e.colour;
-        PutU32(p + dir::kLeft, e.left);
-        PutU32(p + dir::kRight, e.right);
-        PutU32(p + dir::kChild, e.child);
-        PutClsid(p + dir::kClsid, n.clsid);
-        PutU32(p + dir::kStateBits, n.stateBits);
-        if (n.IsStorage()) {
-            PutFileTime(p + dir::kCreated, n.ctime);
-            PutFileTime(p + dir::kModified, n.mtime);
-        }
-        // Storages carry no stream: their start and size are zero.
-        const std::uint32_t start = !e.root && n.IsStorage() ? 0
-                                    : e.size == 0            ? ENDOFCHAIN
-                                                             : e.start;
-        PutU32(p + dir::kStart, start);
-        PutU64(p + dir::kSize, e.size);
-    }
-    return out;
+    DirEntry& root = m_directory.Entries()[0];
+    hr = WriteRegularStream(mini.Content(), &root.chain);
+    if (FAILED(hr))
+        return hr;
+    root.size = mini.Content().Size();
+    root.start = root.chain.empty() ? ENDOFCHAIN : root.chain.front();
+    m_miniFat = mini.MiniFat();
+    return WriteChanged(TableBytes(m_miniFat, m_sectorSize),
+                        TableBytes(m_image.m_miniFat, m_sectorSize), m_image.m_miniFatSectors,
+                        &m_miniFatChain);
 }
 
 // The entry of FAT sector k at index i, in the new table or the old one; entries past the
@@ -488,18 +401,19 @@ void CommitWriter::Adopt() {
     img.m_difatSectors = std::move(m_difatSectors);
     img.m_miniFatSectors = std::move(m_miniFatChain);
     img.m_firstDirSector = m_dirChain.front();
+    img.m_dirChain = std::move(m_dirChain);
+    img.m_dirBytes = std::move(m_dirBytes);
     img.m_transactionSignature += 1;
     img.m_fileSectors = std::max<std::uint32_t>(img.m_fileSectors,
                                                 static_cast<std::uint32_t>(img.m_fat.size()));
-    DirEntry& root = m_entries[0];
-    img.m_rootStart = root.start;
-    img.m_rootSize = root.size;
-    CommittedChain miniStream;
-    miniStream.sectors = std::move(root.chain);
-    miniStream.size = root.size;
-    auto miniStreamChain = img.RegisterChain(std::move(miniStream));
-    for (DirEntry& e : m_entries) {
-        if (e.root || e.node->IsStorage() || !e.node->content)
+    m_directory.RememberIds();
+    auto& entries = m_directory.Entries();
+    img.m_miniStreamSectors = std::move(entries[0].chain);
+    img.m_miniStreamSize = entries[0].size;
+    img.m_miniStream.reset();
+    auto miniStreamChain = img.MiniStreamChain();
+    for (DirEntry& e : entries) {
+        if (!e.IsStream() || !e.node->content)
             continue;
         if (e.size == 0) {
             e.node->content->Rebase(nullptr);
@@ -525,10 +439,13 @@ HRESULT CommitWriter::Run(ElementNode& root) {
         if (rangeLock < m_oldCount)
             m_fat[rangeLock] = ENDOFCHAIN;
         m_pinned = m_image.PinnedSectors();
-        LayOutDirectory(root);
+        m_directory.Build(root, static_cast<std::uint32_t>(m_image.m_dirBytes.size() /
+                                                          kDirEntrySize));
         HRESULT hr = WriteStreams();
-        if (SUCCEEDED(hr))
-            hr = WriteBytes(SerializeDirectory(), &m_dirChain);
+        if (SUCCEEDED(hr)) {
+            m_dirBytes = m_directory.Serialize(m_sectorSize);
+            hr = WriteChanged(m_dirBytes, m_image.m_dirBytes, m_image.m_dirChain, &m_dirChain);
+        }
         if (SUCCEEDED(hr))
             hr = WriteTables();
         if (SUCCEEDED(hr))

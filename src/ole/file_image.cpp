@@ -216,6 +216,17 @@ std::shared_ptr<const CommittedChain> FileImage::RegisterChain(CommittedChain ch
     return registered;
 }
 
+std::shared_ptr<const CommittedChain> FileImage::MiniStreamChain() {
+    if (auto chain = m_miniStream.lock())
+        return chain;
+    CommittedChain chain;
+    chain.sectors = m_miniStreamSectors;
+    chain.size = m_miniStreamSize;
+    auto registered = RegisterChain(std::move(chain));
+    m_miniStream = registered;
+    return registered;
+}
+
 std::vector<bool> FileImage::PinnedSectors() const {
     std::vector<bool> pinned(m_fileSectors);
     for (const auto& weak : m_chains) {
@@ -275,21 +286,22 @@ HRESULT FileImage::LoadTree(NodePtr* rootOut) {
     const std::uint8_t* rootEntry = entry(0);
     if (rootEntry[dir::kType] != kTypeRoot)
         return STG_E_DOCFILECORRUPT;
-    m_rootStart = GetU32(rootEntry + dir::kStart);
-    m_rootSize = streamSize(rootEntry);
-    CommittedChain miniStream;
-    hr = WalkChain(m_fat, m_rootStart, SectorsFor(m_rootSize, m_sectorShift), &miniStream.sectors);
+    m_miniStreamSize = streamSize(rootEntry);
+    m_miniStreamSectors.clear();
+    m_miniStream.reset();
+    hr = WalkChain(m_fat, GetU32(rootEntry + dir::kStart),
+                   SectorsFor(m_miniStreamSize, m_sectorShift), &m_miniStreamSectors);
     if (FAILED(hr))
         return hr;
-    miniStream.size = m_rootSize;
-    if (!claim(claimed, miniStream.sectors))
+    if (!claim(claimed, m_miniStreamSectors))
         return STG_E_DOCFILECORRUPT;
-    auto miniStreamChain = RegisterChain(std::move(miniStream));
-    const std::uint64_t miniSectorsInStream = SectorsFor(m_rootSize, kMiniSectorShift);
+    auto miniStreamChain = MiniStreamChain();
+    const std::uint64_t miniSectorsInStream = SectorsFor(m_miniStreamSize, kMiniSectorShift);
     claimedMini.resize(std::min<std::uint64_t>(miniSectorsInStream, m_miniFat.size()));
 
     auto makeNode = [&](const std::uint8_t* e, NodePtr* out) -> HRESULT {
         auto node = std::make_shared<ElementNode>();
+        node->dirId = static_cast<std::uint32_t>((e - dir.data()) / kDirEntrySize);
         const unsigned nameBytes = GetU16(e + dir::kNameLength);
         if (nameBytes > 64 || nameBytes < 4 || nameBytes % 2)
             return STG_E_DOCFILECORRUPT;
@@ -376,6 +388,9 @@ HRESULT FileImage::LoadTree(NodePtr* rootOut) {
                 siblings.push_back(GetU32(e + dir::kRight));
             }
         }
+        root->dirId = 0;
+        m_dirChain = std::move(dirChain);
+        m_dirBytes = std::move(dir);
         *rootOut = std::move(root);
         return S_OK;
     } catch (const std::bad_alloc&) {

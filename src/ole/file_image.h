@@ -53,6 +53,8 @@ private:
     HRESULT WalkChain(const std::vector<std::uint32_t>& table, std::uint32_t start,
                       std::uint64_t count, std::vector<std::uint32_t>* chain) const;
     std::shared_ptr<const CommittedChain> RegisterChain(CommittedChain chain);
+    // The committed mini stream as a chain (one object while anything reads through it).
+    std::shared_ptr<const CommittedChain> MiniStreamChain();
     // Sectors that a live chain reads: the commit must not hand them out.
     std::vector<bool> PinnedSectors() const;
     std::uint32_t HeaderSectorSize() const { return 1u << m_sectorShift; }
@@ -69,7 +71,10 @@ private:
     std::vector<std::uint32_t> m_fatSectors;   // where the FAT lives
     std::vector<std::uint32_t> m_difatSectors; // where the DIFAT beyond the header lives
     std::vector<std::uint32_t> m_miniFatSectors;
-    std::uint32_t m_rootStart = 0;
-    std::uint64_t m_rootSize = 0;
+    std::vector<std::uint32_t> m_dirChain;
+    std::vector<std::uint8_t> m_dirBytes; // the directory as committed
+    std::vector<std::uint32_t> m_miniStreamSectors;
+    std::uint64_t m_miniStreamSize = 0;
+    std::weak_ptr<const CommittedChain> m_miniStream; // while any stream reads through it
     std::vector<std::weak_ptr<const CommittedChain>> m_chains;
 };

@@ -4,9 +4,10 @@
 // the size from ILockBytes::Stat.
 //
 // Contract:
-//   - Never throws, never recurses over file data, never allocates more than a small multiple
-//     of the file's size (in practice about 1/64 of it), and visits each sector and each
-//     directory entry a bounded number of times, so hostile input costs linear time.
+//   - Never throws and never recurses over file data. No single allocation is larger than
+//     the file; for ordinary files all of them together take about 1/64 of its size. Each
+//     sector and each directory entry is visited a bounded number of times, so hostile
+//     input costs time linear in the file's size.
 //   - Sectors left free or leaked by a writer are not faults: other writers leave them.
 //   - Each fault carries a stable kebab-case name, meant for scripts and tests, and a detail
 //     for people. The same name is reported at most kMaxFaultsPerName times; a last fault of

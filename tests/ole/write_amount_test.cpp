@@ -1,0 +1,106 @@
+// How much a commit writes: only what changed, plus the tables that point at it.
+#include <gtest/gtest.h>
+
+#include "com_object.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr DWORD kTransacted = STGM_TRANSACTED | STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
+constexpr DWORD kElement = STGM_SHARE_EXCLUSIVE | STGM_READWRITE;
+
+// Passes everything to a memory lock-bytes and counts the bytes written.
+class CountingLockBytes final : public ComObject<ILockBytes> {
+public:
+    explicit CountingLockBytes(ILockBytes* inner) : m_inner(inner) { m_inner->AddRef(); }
+    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+        return AnswerInterface(riid, ppv, {IID_ILockBytes});
+    }
+    HRESULT ReadAt(ULARGE_INTEGER o, void* pv, ULONG cb, ULONG* r) override {
+        return m_inner->ReadAt(o, pv, cb, r);
+    }
+    HRESULT WriteAt(ULARGE_INTEGER o, const void* pv, ULONG cb, ULONG* w) override {
+        m_written += cb;
+        return m_inner->WriteAt(o, pv, cb, w);
+    }
+    HRESULT Flush() override { return m_inner->Flush(); }
+    HRESULT SetSize(ULARGE_INTEGER cb) override { return m_inner->SetSize(cb); }
+    HRESULT LockRegion(ULARGE_INTEGER o, ULARGE_INTEGER cb, DWORD t) override {
+        return m_inner->LockRegion(o, cb, t);
+    }
+    HRESULT UnlockRegion(ULARGE_INTEGER o, ULARGE_INTEGER cb, DWORD t) override {
+        return m_inner->UnlockRegion(o, cb, t);
+    }
+    HRESULT Stat(STATSTG* st, DWORD f) override { return m_inner->Stat(st, f); }
+    ULONGLONG Written() const { return m_written; }
+
+private:
+    ~CountingLockBytes() override { m_inner->Release(); }
+    ILockBytes* m_inner;
+    ULONGLONG m_written = 0;
+};
+
+class WriteAmountTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Ptr<IStorage> root;
+        ASSERT_EQ(CreateMemoryStorage(&m_block, &root), S_OK);
+        ASSERT_EQ(WriteStream(root.get(), u"Big", Pattern(20 << 20)), S_OK);
+        for (int i = 0; i < 300; ++i)
+            ASSERT_EQ(WriteStream(root.get(), U16("small" + std::to_string(i)), Pattern(200, i)),
+                      S_OK);
+    }
+    void TearDown() override { GlobalFree(m_block); }
+
+    // Opens the file transacted through a counter, lets `edit` change it, commits, and
+    // returns the bytes the commit wrote.
+    template <class Edit> ULONGLONG WrittenByCommit(Edit edit) {
+        Ptr<ILockBytes> memory;
+        EXPECT_EQ(CreateILockBytesOnHGlobal(m_block, FALSE, &memory), S_OK);
+        auto* counter = new CountingLockBytes(memory.get());
+        Ptr<IStorage> root;
+        EXPECT_EQ(StgOpenStorageOnILockBytes(counter, nullptr, kTransacted, nullptr, 0, &root),
+                  S_OK);
+        edit(root.get());
+        EXPECT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
+        const ULONGLONG written = counter->Written();
+        counter->Release();
+        return written;
+    }
+
+    HGLOBAL m_block = nullptr;
+};
+
+TEST_F(WriteAmountTest, OneByteEditInABigStreamWritesKilobytes) {
+    for (LONGLONG at : {0LL, 5'000'000LL, (20LL << 20) - 1}) {
+        const ULONGLONG written = WrittenByCommit([at](IStorage* root) {
+            Ptr<IStream> s;
+            ASSERT_EQ(root->OpenStream(u"Big", nullptr, kElement, 0, &s), S_OK);
+            ASSERT_EQ(s->Seek(LARGE_INTEGER{.QuadPart = at}, STREAM_SEEK_SET, nullptr), S_OK);
+            ASSERT_EQ(s->Write("!", 1, nullptr), S_OK);
+        });
+        EXPECT_LE(written, 16u * 1024) << at;
+    }
+    Ptr<ILockBytes> memory;
+    ASSERT_EQ(CreateILockBytesOnHGlobal(m_block, FALSE, &memory), S_OK);
+    Ptr<IStorage> root;
+    ASSERT_EQ(StgOpenStorageOnILockBytes(memory.get(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE,
+                                         nullptr, 0, &root),
+              S_OK);
+    Bytes expected = Pattern(20 << 20);
+    expected[0] = expected[5'000'000] = expected.back() = '!';
+    EXPECT_EQ(ReadStream(root.get(), u"Big"), expected);
+}
+
+TEST_F(WriteAmountTest, EditingOneSmallStreamLeavesTheOthersAlone) {
+    const ULONGLONG written = WrittenByCommit([](IStorage* root) {
+        ASSERT_EQ(WriteStream(root, u"small7", Pattern(300, 99)), S_OK);
+    });
+    EXPECT_LE(written, 16u * 1024);
+}
+
+TEST_F(WriteAmountTest, NothingChangedWritesNothing) {
+    EXPECT_EQ(WrittenByCommit([](IStorage*) {}), 0u);
+}
+
+} // namespace
