@@ -17,7 +17,9 @@ HRESULT StreamContent::Read(std::uint64_t offset, void* buffer, std::size_t n) c
         auto it = m_pages.lower_bound(index);
         if (it != m_pages.end() && it->first == index) {
             const std::uint64_t stop = std::min(end, (index + 1) * kPageSize);
-            std::memcpy(out + (pos - offset), it->second->bytes + pos % kPageSize, stop - pos);
+            HRESULT hr = it->second->Read(pos % kPageSize, out + (pos - offset), stop - pos);
+            if (FAILED(hr))
+                return hr;
             pos = stop;
             continue;
         }
@@ -38,41 +40,49 @@ HRESULT StreamContent::Read(std::uint64_t offset, void* buffer, std::size_t n) c
     return S_OK;
 }
 
-HRESULT StreamContent::MutablePage(std::uint64_t index, Page** page) {
+HRESULT StreamContent::MutablePage(std::uint64_t index, ScratchPage** page) {
     auto it = m_pages.find(index);
+    if (it != m_pages.end() && it->second.use_count() == 1) {
+        *page = it->second.get();
+        return S_OK;
+    }
+    // A new page starts as the bytes it covers; a page another copy shares is copied.
+    std::uint8_t bytes[kPageSize];
+    HRESULT hr = S_OK;
+    if (it != m_pages.end()) {
+        hr = it->second->Read(0, bytes, kPageSize);
+    } else {
+        const std::uint64_t start = index * kPageSize;
+        const std::uint64_t fromBase =
+            start < m_baseLength ? std::min<std::uint64_t>(kPageSize, m_baseLength - start) : 0;
+        if (fromBase)
+            hr = m_base->Read(start, bytes, fromBase);
+        std::memset(bytes + fromBase, 0, kPageSize - fromBase);
+    }
+    std::shared_ptr<ScratchPage> fresh;
+    if (SUCCEEDED(hr))
+        hr = ScratchPage::Create(bytes, &fresh);
+    if (FAILED(hr))
+        return hr;
     try {
-        if (it == m_pages.end()) {
-            auto fresh = std::make_shared<Page>();
-            const std::uint64_t start = index * kPageSize;
-            const std::uint64_t fromBase =
-                start < m_baseLength ? std::min<std::uint64_t>(kPageSize, m_baseLength - start)
-                                     : 0;
-            if (fromBase) {
-                HRESULT hr = m_base->Read(start, fresh->bytes, fromBase);
-                if (FAILED(hr))
-                    return hr;
-            }
-            std::memset(fresh->bytes + fromBase, 0, kPageSize - fromBase);
-            it = m_pages.emplace(index, std::move(fresh)).first;
-        } else if (it->second.use_count() > 1) {
-            it->second = std::make_shared<Page>(*it->second);
-        }
+        *page = fresh.get();
+        m_pages[index] = std::move(fresh);
     } catch (const std::bad_alloc&) {
         return STG_E_INSUFFICIENTMEMORY;
     }
-    *page = it->second.get();
     return S_OK;
 }
 
 HRESULT StreamContent::Write(std::uint64_t offset, const void* buffer, std::size_t n) {
     const auto* in = static_cast<const std::uint8_t*>(buffer);
     for (std::uint64_t pos = offset; pos < offset + n;) {
-        Page* page = nullptr;
+        ScratchPage* page = nullptr;
         HRESULT hr = MutablePage(pos / kPageSize, &page);
+        const std::uint64_t stop = std::min(offset + n, (pos / kPageSize + 1) * kPageSize);
+        if (SUCCEEDED(hr))
+            hr = page->Write(pos % kPageSize, in + (pos - offset), stop - pos);
         if (FAILED(hr))
             return hr;
-        const std::uint64_t stop = std::min(offset + n, (pos / kPageSize + 1) * kPageSize);
-        std::memcpy(page->bytes + pos % kPageSize, in + (pos - offset), stop - pos);
         pos = stop;
     }
     m_size = std::max(m_size, offset + n);
@@ -83,11 +93,13 @@ HRESULT StreamContent::SetSize(std::uint64_t size) {
     if (size < m_size) {
         const std::uint64_t tail = size % kPageSize;
         if (tail != 0 && m_pages.count(size / kPageSize)) {
-            Page* page = nullptr;
+            static const std::uint8_t zeros[kPageSize] = {};
+            ScratchPage* page = nullptr;
             HRESULT hr = MutablePage(size / kPageSize, &page);
+            if (SUCCEEDED(hr))
+                hr = page->Write(tail, zeros, kPageSize - tail);
             if (FAILED(hr))
                 return hr;
-            std::memset(page->bytes + tail, 0, kPageSize - tail);
         }
         m_pages.erase(m_pages.lower_bound((size + kPageSize - 1) / kPageSize), m_pages.end());
         m_baseLength = std::min(m_baseLength, size);

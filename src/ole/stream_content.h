@@ -10,10 +10,11 @@
 #include <optional>
 
 #include "committed_chain.h"
+#include "scratch_page.h"
 
 class StreamContent {
 public:
-    static constexpr std::size_t kPageSize = 4096;
+    static constexpr std::size_t kPageSize = ScratchPage::kSize;
 
     StreamContent() = default;
     explicit StreamContent(std::shared_ptr<const CommittedChain> base);
@@ -39,16 +40,13 @@ public:
     void Rebase(std::shared_ptr<const CommittedChain> chain);
 
 private:
-    struct Page {
-        std::uint8_t bytes[kPageSize];
-    };
-    HRESULT MutablePage(std::uint64_t index, Page** page);
+    HRESULT MutablePage(std::uint64_t index, ScratchPage** page);
 
     std::uint64_t m_size = 0;
     std::shared_ptr<const CommittedChain> m_base;
     std::uint64_t m_baseLength = 0; // bytes of the base still in the stream
     // Changed pages. Bytes of a page beyond m_size are always zero.
-    std::map<std::uint64_t, std::shared_ptr<Page>> m_pages;
+    std::map<std::uint64_t, std::shared_ptr<ScratchPage>> m_pages;
 };
 
 // Copies content for a node in the file of `target`: shares its pages and base chain when it

@@ -1,0 +1,122 @@
+#include "scratch_page.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <new>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// The process's scratch file and the bookkeeping of its slots and of the memory budget.
+class ScratchSpace {
+public:
+    static ScratchSpace& Instance() {
+        static ScratchSpace space;
+        return space;
+    }
+
+    std::mutex mutex;
+    std::size_t memoryLimit = std::size_t{64} << 20;
+    std::size_t memoryInUse = 0;
+
+    HRESULT TakeSlot(std::uint64_t* slot) {
+        if (m_fd < 0) {
+            const char* dir = std::getenv("TMPDIR");
+            std::string path = std::string(dir && *dir ? dir : "/tmp") + "/kestrin-scratch-XXXXXX";
+            m_fd = mkostemp(path.data(), O_CLOEXEC);
+            if (m_fd < 0)
+                return errno == ENOSPC ? STG_E_MEDIUMFULL : STG_E_INSUFFICIENTMEMORY;
+            unlink(path.c_str());
+        }
+        if (!m_freeSlots.empty()) {
+            *slot = m_freeSlots.back();
+            m_freeSlots.pop_back();
+        } else {
+            *slot = m_nextSlot++;
+        }
+        return S_OK;
+    }
+    void GiveSlot(std::uint64_t slot) { m_freeSlots.push_back(slot); }
+    int Fd() const { return m_fd; }
+
+private:
+    int m_fd = -1;
+    std::uint64_t m_nextSlot = 0;
+    std::vector<std::uint64_t> m_freeSlots;
+};
+
+HRESULT FileFault(int error) { return error == ENOSPC ? STG_E_MEDIUMFULL : STG_E_WRITEFAULT; }
+
+} // namespace
+
+std::size_t SetScratchMemoryLimit(std::size_t bytes) {
+    ScratchSpace& space = ScratchSpace::Instance();
+    std::lock_guard lock(space.mutex);
+    const std::size_t before = space.memoryLimit;
+    space.memoryLimit = bytes;
+    return before;
+}
+
+HRESULT ScratchPage::Create(const std::uint8_t* bytes, std::shared_ptr<ScratchPage>* page) {
+    std::shared_ptr<ScratchPage> fresh(new (std::nothrow) ScratchPage);
+    if (!fresh)
+        return STG_E_INSUFFICIENTMEMORY;
+    ScratchSpace& space = ScratchSpace::Instance();
+    {
+        std::lock_guard lock(space.mutex);
+        if (space.memoryInUse + kSize <= space.memoryLimit) {
+            fresh->m_memory.reset(new (std::nothrow) std::uint8_t[kSize]);
+            if (fresh->m_memory)
+                space.memoryInUse += kSize;
+        }
+        if (!fresh->m_memory) {
+            HRESULT hr = space.TakeSlot(&fresh->m_slot);
+            if (FAILED(hr))
+                return hr;
+        }
+    }
+    HRESULT hr = fresh->Write(0, bytes, kSize);
+    if (SUCCEEDED(hr))
+        *page = std::move(fresh);
+    return hr;
+}
+
+ScratchPage::~ScratchPage() {
+    ScratchSpace& space = ScratchSpace::Instance();
+    std::lock_guard lock(space.mutex);
+    if (m_memory)
+        space.memoryInUse -= kSize;
+    else
+        space.GiveSlot(m_slot);
+}
+
+HRESULT ScratchPage::Read(std::size_t offset, void* out, std::size_t n) const {
+    if (m_memory) {
+        std::memcpy(out, m_memory.get() + offset, n);
+        return S_OK;
+    }
+    const off_t at = static_cast<off_t>(m_slot * kSize + offset);
+    ssize_t got;
+    do
+        got = pread(ScratchSpace::Instance().Fd(), out, n, at);
+    while (got < 0 && errno == EINTR);
+    return got == static_cast<ssize_t>(n) ? S_OK : STG_E_READFAULT;
+}
+
+HRESULT ScratchPage::Write(std::size_t offset, const void* in, std::size_t n) {
+    if (m_memory) {
+        std::memcpy(m_memory.get() + offset, in, n);
+        return S_OK;
+    }
+    const off_t at = static_cast<off_t>(m_slot * kSize + offset);
+    ssize_t put;
+    do
+        put = pwrite(ScratchSpace::Instance().Fd(), in, n, at);
+    while (put < 0 && errno == EINTR);
+    return put == static_cast<ssize_t>(n) ? S_OK : FileFault(put < 0 ? errno : ENOSPC);
+}

@@ -1,0 +1,33 @@
+// A 4 KiB page of pending stream changes. Pages live in memory up to a budget shared by the
+// whole process; beyond it they live in one temporary file (removed from the folder as soon
+// as it is made), so that writing gigabytes into a transaction does not hold them in memory.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "ole_types.h"
+
+class ScratchPage {
+public:
+    static constexpr std::size_t kSize = 4096;
+
+    // A page holding a copy of `bytes` (kSize of them).
+    static HRESULT Create(const std::uint8_t* bytes, std::shared_ptr<ScratchPage>* page);
+    ~ScratchPage();
+    ScratchPage(const ScratchPage&) = delete;
+    ScratchPage& operator=(const ScratchPage&) = delete;
+
+    HRESULT Read(std::size_t offset, void* out, std::size_t n) const;
+    HRESULT Write(std::size_t offset, const void* in, std::size_t n);
+
+private:
+    ScratchPage() = default;
+    std::unique_ptr<std::uint8_t[]> m_memory; // null when the page lives in the file
+    std::uint64_t m_slot = 0;
+};
+
+// How many bytes of pages may stay in memory; the rest go to the scratch file. Returns the
+// limit before. For tests that want pages on disk.
+std::size_t SetScratchMemoryLimit(std::size_t bytes);
