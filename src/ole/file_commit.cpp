@@ -30,11 +30,16 @@ using namespace cfb;
 namespace {
 
 // Batches sector writes into runs of consecutive sectors, up to 1 MiB per write.
+// A version-3 file may not grow past 2 GiB (the sector shift 9 allows more, the format not).
 class SectorWriter {
 public:
-    SectorWriter(ILockBytes* bytes, unsigned shift) : m_bytes(bytes), m_shift(shift) {}
+    SectorWriter(ILockBytes* bytes, unsigned shift)
+        : m_bytes(bytes), m_shift(shift),
+          m_lastSector(shift == 9 ? (0x80000000u >> 9) - 2 : MAXREGSECT) {}
 
     HRESULT Put(std::uint32_t sector, const std::uint8_t* data, std::size_t n) {
+        if (sector > m_lastSector)
+            return STG_E_DOCFILETOOLARGE;
         const std::size_t sectorSize = std::size_t{1} << m_shift;
         if (!m_buffer.empty() &&
             (sector != m_first + m_buffer.size() / sectorSize || m_buffer.size() >= kRun)) {
@@ -66,6 +71,7 @@ private:
     static constexpr std::size_t kRun = 1 << 20;
     ILockBytes* m_bytes;
     unsigned m_shift;
+    std::uint32_t m_lastSector;
     std::uint32_t m_first = 0;
     std::vector<std::uint8_t> m_buffer;
 };

@@ -12,8 +12,8 @@
 
 namespace {
 
-// Version-3 files keep stream sizes in 32 bits.
-constexpr ULONGLONG kVersion3Limit = 0xFFFFFFFFULL;
+// A version-3 file may not grow past 2 GiB, so neither may any stream in it.
+constexpr ULONGLONG kVersion3Limit = 0x7FFFFFFFULL;
 
 class StreamObject final : public ComObject<IStream> {
 public:
@@ -197,7 +197,7 @@ private:
         if (HRESULT hr = m_parent->CheckWritable(); FAILED(hr))
             return hr;
         if (newSize > kVersion3Limit && m_parent->Image()->MajorVersion() == 3)
-            return STG_E_MEDIUMFULL; // the format cannot hold it
+            return STG_E_DOCFILETOOLARGE;
         return S_OK;
     }
 

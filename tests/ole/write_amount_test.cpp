@@ -1,6 +1,8 @@
 // How much a commit writes: only what changed, plus the tables that point at it.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "com_object.h"
 #include "test_support.h"
 
@@ -101,6 +103,77 @@ TEST_F(WriteAmountTest, EditingOneSmallStreamLeavesTheOthersAlone) {
 
 TEST_F(WriteAmountTest, NothingChangedWritesNothing) {
     EXPECT_EQ(WrittenByCommit([](IStorage*) {}), 0u);
+}
+
+} // namespace
+
+namespace {
+
+// Keeps the first megabyte like a memory lock-bytes and forgets what is written beyond it,
+// so that a commit of gigabytes costs no memory.
+class ForgetfulLockBytes final : public ComObject<ILockBytes> {
+public:
+    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+        return AnswerInterface(riid, ppv, {IID_ILockBytes});
+    }
+    HRESULT ReadAt(ULARGE_INTEGER o, void* pv, ULONG cb, ULONG* r) override {
+        std::memset(pv, 0, cb);
+        if (o.QuadPart < m_kept.size())
+            std::memcpy(pv, m_kept.data() + o.QuadPart,
+                        std::min<std::size_t>(cb, m_kept.size() - o.QuadPart));
+        if (r)
+            *r = o.QuadPart < m_size ? static_cast<ULONG>(std::min<ULONGLONG>(cb, m_size - o.QuadPart)) : 0;
+        return S_OK;
+    }
+    HRESULT WriteAt(ULARGE_INTEGER o, const void* pv, ULONG cb, ULONG* w) override {
+        if (o.QuadPart < m_kept.size())
+            std::memcpy(m_kept.data() + o.QuadPart, pv,
+                        std::min<std::size_t>(cb, m_kept.size() - o.QuadPart));
+        m_size = std::max<ULONGLONG>(m_size, o.QuadPart + cb);
+        if (w)
+            *w = cb;
+        return S_OK;
+    }
+    HRESULT Flush() override { return S_OK; }
+    HRESULT SetSize(ULARGE_INTEGER cb) override {
+        m_size = cb.QuadPart;
+        return S_OK;
+    }
+    HRESULT LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
+        return STG_E_INVALIDFUNCTION;
+    }
+    HRESULT UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
+        return STG_E_INVALIDFUNCTION;
+    }
+    HRESULT Stat(STATSTG* st, DWORD) override {
+        *st = STATSTG{};
+        st->type = STGTY_LOCKBYTES;
+        st->cbSize.QuadPart = m_size;
+        return S_OK;
+    }
+    ULONGLONG Size() const { return m_size; }
+
+private:
+    std::vector<std::uint8_t> m_kept = std::vector<std::uint8_t>(1 << 20);
+    ULONGLONG m_size = 0;
+};
+
+TEST(Version3Limit, NothingGrowsPastTwoGibibytes) {
+    auto* bytes = new ForgetfulLockBytes;
+    Ptr<IStorage> root;
+    ASSERT_EQ(StgCreateDocfileOnILockBytes(bytes, STGM_CREATE | kTransacted, 0, &root), S_OK);
+    Ptr<IStream> a, b;
+    ASSERT_EQ(root->CreateStream(u"A", STGM_CREATE | kElement, 0, 0, &a), S_OK);
+    EXPECT_EQ(a->SetSize(ULARGE_INTEGER{.QuadPart = 0x80000000ULL}), STG_E_DOCFILETOOLARGE);
+    ASSERT_EQ(a->SetSize(ULARGE_INTEGER{.QuadPart = 1100ULL << 20}), S_OK);
+    ASSERT_EQ(root->CreateStream(u"B", STGM_CREATE | kElement, 0, 0, &b), S_OK);
+    ASSERT_EQ(b->SetSize(ULARGE_INTEGER{.QuadPart = 1000ULL << 20}), S_OK);
+    a.Reset();
+    b.Reset();
+    EXPECT_EQ(root->Commit(STGC_OVERWRITE), STG_E_DOCFILETOOLARGE);
+    EXPECT_LE(bytes->Size(), 0x80000000ULL);
+    root.Reset();
+    bytes->Release();
 }
 
 } // namespace
