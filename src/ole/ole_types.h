@@ -183,8 +183,3 @@ constexpr DWORD STREAM_SEEK_END = 2;
 constexpr DWORD STGMOVE_MOVE = 0;
 constexpr DWORD STGMOVE_COPY = 1;
 constexpr DWORD STGMOVE_SHALLOWCOPY = 2;
-
-// Lock types (ILockBytes::LockRegion).
-constexpr DWORD LOCK_WRITE = 1;
-constexpr DWORD LOCK_EXCLUSIVE = 2;
-constexpr DWORD LOCK_ONLYONCE = 4;

@@ -1,0 +1,27 @@
+// Opening the engine's objects the commands start from: the root storage of a file named on
+// the command line, and a stream named by an element path below it.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "com_ptr.h"
+#include "ole_interfaces.h"
+#include "status.h"
+
+namespace cli {
+
+Status OpenRootStorage(std::string_view fileName, DWORD mode, ComPtr<IStorage>& root);
+
+// The storages along the path, outermost first, each kept open so that a writer can commit
+// them innermost first, and the stream the path ends with.
+struct OpenedStream {
+    std::vector<ComPtr<IStorage>> storages;
+    ComPtr<IStream> stream;
+};
+
+Status OpenStreamAt(IStorage* root, const std::vector<std::u16string>& path, DWORD mode,
+                    OpenedStream& opened);
+
+} // namespace cli

@@ -1,0 +1,87 @@
+#include "status.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace cli {
+
+namespace {
+
+struct NamedResult {
+    HRESULT hr;
+    const char* name;
+};
+
+#define KESTRIN_RESULT(name)                                                                       \
+    { name, #name }
+constexpr NamedResult kResults[] = {
+    KESTRIN_RESULT(S_OK),
+    KESTRIN_RESULT(S_FALSE),
+    KESTRIN_RESULT(E_PENDING),
+    KESTRIN_RESULT(E_NOTIMPL),
+    KESTRIN_RESULT(E_NOINTERFACE),
+    KESTRIN_RESULT(E_POINTER),
+    KESTRIN_RESULT(E_FAIL),
+    KESTRIN_RESULT(E_UNEXPECTED),
+    KESTRIN_RESULT(E_OUTOFMEMORY),
+    KESTRIN_RESULT(E_INVALIDARG),
+    KESTRIN_RESULT(STG_E_INVALIDFUNCTION),
+    KESTRIN_RESULT(STG_E_FILENOTFOUND),
+    KESTRIN_RESULT(STG_E_PATHNOTFOUND),
+    KESTRIN_RESULT(STG_E_TOOMANYOPENFILES),
+    KESTRIN_RESULT(STG_E_ACCESSDENIED),
+    KESTRIN_RESULT(STG_E_INVALIDHANDLE),
+    KESTRIN_RESULT(STG_E_INSUFFICIENTMEMORY),
+    KESTRIN_RESULT(STG_E_INVALIDPOINTER),
+    KESTRIN_RESULT(STG_E_NOMOREFILES),
+    KESTRIN_RESULT(STG_E_DISKISWRITEPROTECTED),
+    KESTRIN_RESULT(STG_E_SEEKERROR),
+    KESTRIN_RESULT(STG_E_WRITEFAULT),
+    KESTRIN_RESULT(STG_E_READFAULT),
+    KESTRIN_RESULT(STG_E_SHAREVIOLATION),
+    KESTRIN_RESULT(STG_E_LOCKVIOLATION),
+    KESTRIN_RESULT(STG_E_FILEALREADYEXISTS),
+    KESTRIN_RESULT(STG_E_INVALIDPARAMETER),
+    KESTRIN_RESULT(STG_E_MEDIUMFULL),
+    KESTRIN_RESULT(STG_E_ABNORMALAPIEXIT),
+    KESTRIN_RESULT(STG_E_INVALIDHEADER),
+    KESTRIN_RESULT(STG_E_INVALIDNAME),
+    KESTRIN_RESULT(STG_E_UNKNOWN),
+    KESTRIN_RESULT(STG_E_UNIMPLEMENTEDFUNCTION),
+    KESTRIN_RESULT(STG_E_INVALIDFLAG),
+    KESTRIN_RESULT(STG_E_INUSE),
+    KESTRIN_RESULT(STG_E_NOTCURRENT),
+    KESTRIN_RESULT(STG_E_REVERTED),
+    KESTRIN_RESULT(STG_E_CANTSAVE),
+    KESTRIN_RESULT(STG_E_OLDFORMAT),
+    KESTRIN_RESULT(STG_E_OLDDLL),
+    KESTRIN_RESULT(STG_E_SHAREREQUIRED),
+    KESTRIN_RESULT(STG_E_NOTFILEBASEDSTORAGE),
+    KESTRIN_RESULT(STG_E_EXTANTMARSHALLINGS),
+    KESTRIN_RESULT(STG_E_DOCFILECORRUPT),
+    KESTRIN_RESULT(STG_E_DOCFILETOOLARGE),
+    KESTRIN_RESULT(STG_S_CONVERTED),
+};
+#undef KESTRIN_RESULT
+
+} // namespace
+
+std::string DescribeHResult(HRESULT hr) {
+    const char* name = "HRESULT";
+    for (const auto& r : kResults)
+        if (r.hr == hr)
+            name = r.name;
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hr));
+    return std::string(name) + " (" + code + ")";
+}
+
+Status Status::Storage(const std::string& what, HRESULT hr) {
+    return Status(kExitError, what + ": " + DescribeHResult(hr));
+}
+
+Status Status::System(const std::string& what, int err) {
+    return Status(kExitError, what + ": " + std::strerror(err));
+}
+
+} // namespace cli
