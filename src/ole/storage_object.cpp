@@ -408,6 +408,8 @@ HRESULT StorageObject::Commit(DWORD grfCommitFlags) {
         return STG_E_REVERTED;
     if (!m_parent)
         return CommitRoot();
+    if (HRESULT hr = Image()->Failure(); FAILED(hr))
+        return hr; // the file is stuck after a failed commit: nothing moves until Revert
     if (m_mode & STGM_TRANSACTED)
         return CommitIntoParent();
     return S_OK; // a direct storage's changes are already in its parent
