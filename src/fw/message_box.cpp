@@ -1,0 +1,66 @@
+#include "message_box.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace {
+
+class QtMessageBox final : public MessageBoxPresenter {
+public:
+    int Show(const QString& text, unsigned type) override {
+        QMessageBox box(QApplication::activeWindow());
+        box.setWindowTitle(QApplication::applicationDisplayName());
+        box.setText(text);
+        switch (type & 0xF0) {
+        case MB_ICONSTOP:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case MB_ICONQUESTION:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case MB_ICONEXCLAMATION:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        default:
+            box.setIcon(QMessageBox::Information);
+            break;
+        }
+        switch (type & 0xF) {
+        case MB_OKCANCEL:
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            break;
+        case MB_YESNOCANCEL:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            break;
+        case MB_YESNO:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            break;
+        default:
+            box.setStandardButtons(QMessageBox::Ok);
+            break;
+        }
+        switch (box.exec()) {
+        case QMessageBox::Yes:
+            return IDYES;
+        case QMessageBox::No:
+            return IDNO;
+        case QMessageBox::Cancel:
+            return IDCANCEL;
+        default:
+            return IDOK;
+        }
+    }
+};
+
+QtMessageBox g_qtMessageBox;
+MessageBoxPresenter* g_presenter = &g_qtMessageBox;
+
+} // namespace
+
+MessageBoxPresenter* SetMessageBoxPresenter(MessageBoxPresenter* presenter) {
+    MessageBoxPresenter* before = g_presenter;
+    g_presenter = presenter ? presenter : &g_qtMessageBox;
+    return before;
+}
+
+int AfxMessageBox(const QString& text, unsigned type) { return g_presenter->Show(text, type); }
