@@ -177,28 +177,41 @@ HRESULT StorageObject::PrepareCreate(const OLECHAR* name, DWORD mode, std::u16st
     return S_OK;
 }
 
+// Common part of CreateStream and CreateStorage: checks, replaces an element of the name
+// when STGM_CREATE asks for it, and adds the new element.
+HRESULT StorageObject::AddChild(const OLECHAR* name, DWORD mode, DWORD type, NodePtr* node) {
+    HRESULT hr = CheckMode(mode, type == STGTY_STREAM ? ModeUse::CreateStream
+                                                      : ModeUse::CreateStorage);
+    std::u16string validName;
+    if (SUCCEEDED(hr))
+        hr = PrepareCreate(name, mode, &validName);
+    if (FAILED(hr))
+        return hr;
+    try {
+        auto child = std::make_shared<ElementNode>();
+        child->name = validName;
+        child->type = type;
+        if (type == STGTY_STREAM)
+            child->content = std::make_shared<StreamContent>();
+        else
+            child->ctime = child->mtime = CurrentFileTime();
+        m_node->children.emplace(validName, child);
+        *node = std::move(child);
+    } catch (const std::bad_alloc&) {
+        return STG_E_INSUFFICIENTMEMORY;
+    }
+    MarkChanged();
+    return S_OK;
+}
+
 HRESULT StorageObject::CreateStream(const OLECHAR* pwcsName, DWORD grfMode, DWORD, DWORD,
                                     IStream** ppstm) {
     if (!ppstm)
         return STG_E_INVALIDPOINTER;
     *ppstm = nullptr;
-    HRESULT hr = CheckMode(grfMode, ModeUse::CreateStream);
-    std::u16string name;
-    if (SUCCEEDED(hr))
-        hr = PrepareCreate(pwcsName, grfMode, &name);
-    if (FAILED(hr))
-        return hr;
-    try {
-        auto node = std::make_shared<ElementNode>();
-        node->name = name;
-        node->type = STGTY_STREAM;
-        node->content = std::make_shared<StreamContent>();
-        m_node->children.emplace(name, node);
-        MarkChanged();
-        return CreateStreamObject(this, std::move(node), grfMode, ppstm);
-    } catch (const std::bad_alloc&) {
-        return STG_E_INSUFFICIENTMEMORY;
-    }
+    NodePtr node;
+    HRESULT hr = AddChild(pwcsName, grfMode, STGTY_STREAM, &node);
+    return FAILED(hr) ? hr : CreateStreamObject(this, std::move(node), grfMode, ppstm);
 }
 
 HRESULT StorageObject::OpenStream(const OLECHAR* pwcsName, void*, DWORD grfMode, DWORD,
@@ -252,23 +265,9 @@ HRESULT StorageObject::CreateStorage(const OLECHAR* pwcsName, DWORD grfMode, DWO
     if (!ppstg)
         return STG_E_INVALIDPOINTER;
     *ppstg = nullptr;
-    HRESULT hr = CheckMode(grfMode, ModeUse::CreateStorage);
-    std::u16string name;
-    if (SUCCEEDED(hr))
-        hr = PrepareCreate(pwcsName, grfMode, &name);
-    if (FAILED(hr))
-        return hr;
-    try {
-        auto node = std::make_shared<ElementNode>();
-        node->name = name;
-        node->type = STGTY_STORAGE;
-        node->ctime = node->mtime = CurrentFileTime();
-        m_node->children.emplace(name, node);
-        MarkChanged();
-        return MakeChild(node, grfMode, nullptr, ppstg);
-    } catch (const std::bad_alloc&) {
-        return STG_E_INSUFFICIENTMEMORY;
-    }
+    NodePtr node;
+    HRESULT hr = AddChild(pwcsName, grfMode, STGTY_STORAGE, &node);
+    return FAILED(hr) ? hr : MakeChild(node, grfMode, nullptr, ppstg);
 }
 
 HRESULT StorageObject::OpenStorage(const OLECHAR* pwcsName, IStorage*, DWORD grfMode,
