@@ -117,7 +117,8 @@ std::uint32_t CommitWriter::Allocate() {
     const std::uint32_t rangeLock = RangeLockSector(m_shift);
     while (m_cursor < m_oldCount) {
         const std::uint32_t s = m_cursor++;
-        const bool freeBefore = s >= m_image.m_fat.size() || m_image.m_fat[s] == FREESECT;
+        const bool freeBefore = (s >= m_image.m_fat.size() || m_image.m_fat[s] == FREESECT) &&
+                                !(s < m_image.m_claimed.size() && m_image.m_claimed[s]);
         if (s != rangeLock && freeBefore && !(s < m_pinned.size() && m_pinned[s]) &&
             m_fat[s] == FREESECT)
             return s;
@@ -412,6 +413,9 @@ void CommitWriter::Adopt() {
     img.m_transactionSignature += 1;
     img.m_fileSectors = std::max<std::uint32_t>(img.m_fileSectors,
                                                 static_cast<std::uint32_t>(img.m_fat.size()));
+    img.m_claimed.assign(img.m_fat.size(), false);
+    for (std::size_t s = 0; s < img.m_fat.size(); ++s)
+        img.m_claimed[s] = img.m_fat[s] != FREESECT;
     m_directory.RememberIds();
     auto& entries = m_directory.Entries();
     img.m_miniStreamSectors = std::move(entries[0].chain);

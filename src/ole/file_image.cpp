@@ -389,6 +389,7 @@ HRESULT FileImage::LoadTree(NodePtr* rootOut) {
             }
         }
         root->dirId = 0;
+        m_claimed = std::move(claimed);
         m_dirChain = std::move(dirChain);
         m_dirBytes = std::move(dir);
         *rootOut = std::move(root);

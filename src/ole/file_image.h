@@ -71,6 +71,9 @@ private:
     std::vector<std::uint32_t> m_fatSectors;   // where the FAT lives
     std::vector<std::uint32_t> m_difatSectors; // where the DIFAT beyond the header lives
     std::vector<std::uint32_t> m_miniFatSectors;
+    // Sectors the committed state uses, as its chains and tables say: a damaged FAT may call
+    // one of them free, and a commit must still not write there.
+    std::vector<bool> m_claimed;
     std::vector<std::uint32_t> m_dirChain;
     std::vector<std::uint8_t> m_dirBytes; // the directory as committed
     std::vector<std::uint32_t> m_miniStreamSectors;

@@ -217,3 +217,36 @@ TEST_F(FileOpenTest, AReaderDenyingWritesKeepsEditorsOut) {
 }
 
 } // namespace
+
+namespace {
+
+// Other writers' FATs may call their own FAT sector free; a commit must still not write
+// over it, and the file it writes must open again.
+TEST(DamagedFiles, FatSectorMarkedFreeIsNotReusedByACommit) {
+    Bytes f = SampleFile();
+    const std::uint32_t fatSector = cfb::GetU32(f.data() + cfb::hdr::kDifat);
+    cfb::PutU32(FatEntry(f, fatSector), cfb::FREESECT);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, f.size());
+    std::memcpy(GlobalLock(block), f.data(), f.size());
+    GlobalUnlock(block);
+    Ptr<ILockBytes> bytes;
+    ASSERT_EQ(CreateILockBytesOnHGlobal(block, TRUE, &bytes), S_OK);
+    {
+        Ptr<IStorage> root;
+        ASSERT_EQ(StgOpenStorageOnILockBytes(bytes.get(), nullptr,
+                                             STGM_TRANSACTED | STGM_READWRITE |
+                                                 STGM_SHARE_EXCLUSIVE,
+                                             nullptr, 0, &root),
+                  S_OK);
+        ASSERT_EQ(WriteStream(root.get(), u"Added", Pattern(5000, 4)), S_OK);
+        ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
+    }
+    Ptr<IStorage> again;
+    ASSERT_EQ(StgOpenStorageOnILockBytes(bytes.get(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE,
+                                         nullptr, 0, &again),
+              S_OK);
+    EXPECT_EQ(ReadStream(again.get(), u"Added"), Pattern(5000, 4));
+    EXPECT_EQ(ReadStream(again.get(), u"S"), Pattern(8192));
+}
+
+} // namespace
