@@ -21,8 +21,15 @@ public:
         case MB_ICONEXCLAMATION:
             box.setIcon(QMessageBox::Warning);
             break;
-        default:
+        case MB_ICONINFORMATION:
             box.setIcon(QMessageBox::Information);
+            break;
+        default:
+            // No icon asked for: a question gets the question mark, anything else the
+            // exclamation mark, as the framework's own boxes do.
+            const unsigned buttons = type & 0xF;
+            box.setIcon(buttons == MB_YESNO || buttons == MB_YESNOCANCEL ? QMessageBox::Question
+                                                                         : QMessageBox::Warning);
             break;
         }
         switch (type & 0xF) {
@@ -63,4 +70,6 @@ MessageBoxPresenter* SetMessageBoxPresenter(MessageBoxPresenter* presenter) {
     return before;
 }
 
-int AfxMessageBox(const QString& text, unsigned type) { return g_presenter->Show(text, type); }
+int AfxMessageBox(const QString& text, unsigned type) {
+    return g_presenter->Show(text, type);
+}

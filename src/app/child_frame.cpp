@@ -1,0 +1,50 @@
+#include "child_frame.h"
+
+#include <QSplitter>
+
+#include "kestrin_app.h"
+#include "main_frame.h"
+#include "resource_ids.h"
+#include "tool_bar.h"
+#include "view.h"
+
+CChildFrame::CChildFrame() {
+    if (CKestrinApp* app = KestrinApp())
+        ++app->m_nChildFrames;
+}
+
+CChildFrame::~CChildFrame() {
+    if (CKestrinApp* app = KestrinApp())
+        --app->m_nChildFrames;
+}
+
+bool CChildFrame::PreCreateWindow(CREATESTRUCT& cs) {
+    CKestrinApp* app = KestrinApp();
+    if (app && app->m_nChildFrames == 1)
+        cs.style = WS_CHILD | WS_VISIBLE | WS_OVERLAPPEDWINDOW | WS_MAXIMIZE | FWS_ADDTOTITLE;
+    return CMDIChildWnd::PreCreateWindow(cs);
+}
+
+bool CChildFrame::OnCreateClient(CCreateContext& context) {
+    m_wndSplitter = new QSplitter(Qt::Horizontal, this);
+    CView* tree = CreateView(context, m_wndSplitter);
+    if (!tree)
+        return false;
+    m_wndSplitter->addWidget(tree->GetWidget());
+    SetClient(m_wndSplitter);
+    if (CMainFrame* mainFrame = KestrinMainFrame())
+        mainFrame->ShowStgToolbar();
+    return true;
+}
+
+void CChildFrame::OnMDIActivate(bool activate) {
+    CMDIChildWnd::OnMDIActivate(activate);
+    CMainFrame* mainFrame = KestrinMainFrame();
+    if (activate && mainFrame)
+        mainFrame->ShowStgToolbar();
+}
+
+QWidget* CChildFrame::GetControlBar(UINT id) const {
+    CMainFrame* mainFrame = KestrinMainFrame();
+    return id == AFX_IDW_TOOLBAR && mainFrame ? mainFrame->GetToolBar(IDR_KESTRITYPE) : nullptr;
+}

@@ -1,0 +1,37 @@
+// The program's resource ids: menus, toolbars, document templates, dialogs, controls and
+// its own commands. The framework's commands (New, Open, Copy, ...) are in framework_ids.h.
+#pragma once
+
+#include "framework_ids.h"
+
+// Menus, toolbars and accelerators, and the strings of the main frame and the templates.
+constexpr UINT IDR_MAINFRAME = 128;
+constexpr UINT IDR_KESTRITYPE = 129;
+constexpr UINT IDR_STRMDEFTYPE = 130;
+
+constexpr UINT IDC_STRMDEF_COMBO = 136;
+
+// Commands.
+constexpr UINT ID_PAGE_FIRST = 32771;
+constexpr UINT ID_PAGE_PREV = 32772;
+constexpr UINT ID_PAGE_NEXT = 32773;
+constexpr UINT ID_PAGE_LAST = 32774;
+constexpr UINT ID_ELEMENT_DELETE = 32775;
+constexpr UINT ID_BYTE_EDIT = 32778;
+constexpr UINT ID_VIEW_LARGEICON = 32781;
+constexpr UINT ID_VIEW_SMALLICON = 32782;
+constexpr UINT ID_VIEW_DETAILS = 32783;
+constexpr UINT ID_STRMDEF_OPEN = 32784;
+constexpr UINT ID_NEW_STORAGE = 32787;
+constexpr UINT ID_NEW_STREAM = 32788;
+constexpr UINT ID_STREAM_RESIZE = 32789;
+constexpr UINT ID_STRMDEF_PLACE = 32790;
+constexpr UINT ID_VALUE_DECIMAL = 32791;
+constexpr UINT ID_VALUE_HEX = 32792;
+constexpr UINT ID_COLUMN_DEFINITION = 32793;
+constexpr UINT ID_COLUMN_NAME = 32794;
+constexpr UINT ID_COLUMN_VALUE = 32795;
+constexpr UINT ID_COLUMN_POSITION = 32796;
+constexpr UINT ID_COLUMN_COMMENT = 32797;
+constexpr UINT ID_STREAM_IMPORT = 32806;
+constexpr UINT ID_STREAM_EXPORT = 32807;

@@ -1,0 +1,50 @@
+// A child frame of the MDI main frame: the window of one document inside the main window's
+// workspace, in a QMdiSubWindow. Its client area holds the views (the template's view
+// alone by default; a derived frame may split it). Closing the last frame of a document
+// asks to save, then closes the document.
+#pragma once
+
+#include <QWidget>
+
+#include "frame_wnd.h"
+
+class QMdiSubWindow;
+class CMDIFrameWnd;
+
+class CMDIChildWnd : public QWidget, public CFrameWnd {
+public:
+    CMDIChildWnd();
+
+    // Creates the frame in the main frame's workspace with its views; resourceId is the
+    // menu shown while the frame is active.
+    bool LoadFrame(UINT resourceId, CCreateContext& context);
+    QMdiSubWindow* GetSubWindow() const { return m_pSubWindow; }
+    UINT GetMenuId() const { return m_nIDResource; }
+    void MDIActivate();
+    bool IsDestroying() const { return m_bDestroying; }
+
+    void ActivateFrame() override;
+    void DestroyWindow() override;
+    void OnUpdateFrameTitle(bool addToTitle) override;
+    // The main frame switched the active child to (activate) or away from this frame.
+    virtual void OnMDIActivate(bool activate);
+
+    bool OnCmdMsg(UINT id, int code, CCmdUI* ui, bool probe = false) override;
+
+protected:
+    virtual bool OnCreateClient(CCreateContext& context);
+    // Makes the context's view, gives it its document and puts it under parent.
+    CView* CreateView(CCreateContext& context, QWidget* parent);
+    // The widget that fills the frame.
+    void SetClient(QWidget* client);
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void OnFocusChanged(QWidget* now);
+
+    QMdiSubWindow* m_pSubWindow = nullptr;
+    UINT m_nIDResource = 0;
+    bool m_bMaximize = false;
+    bool m_bDestroying = false;
+    bool m_bInClose = false;
+};
