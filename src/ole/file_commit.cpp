@@ -286,10 +286,17 @@ HRESULT CommitWriter::WriteTables() {
     for (std::uint32_t s : m_difatSectors)
         m_fat[s] = DIFSECT;
     std::vector<bool> fatMoved(m_fatSectors.size()), difatMoved(m_difatSectors.size());
+    // A table sector's old place becomes free, but writing that into the FAT would change
+    // yet another FAT sector, and so on down the table. It is free here and in memory; on
+    // disk its old mark stays until its FAT sector is written for another reason (a leak to
+    // other readers, reclaimed by the next load).
+    std::vector<bool> freedInPlace(m_fat.size());
     auto relocate = [&](std::vector<std::uint32_t>& where, std::vector<bool>& moved,
                         std::size_t k, std::uint32_t mark) {
-        if (!moved[k])
+        if (!moved[k]) {
             m_fat[where[k]] = FREESECT;
+            freedInPlace[where[k]] = true;
+        }
         where[k] = Allocate();
         m_fat[where[k]] = mark;
         moved[k] = true;
@@ -314,7 +321,9 @@ HRESULT CommitWriter::WriteTables() {
             if (fatMoved[k])
                 continue;
             for (std::uint32_t i = 0; i < perSector; ++i) {
-                if (TableEntry(m_fat, k, i, perSector) != TableEntry(old.m_fat, k, i, perSector)) {
+                const std::size_t at = k * perSector + i;
+                if (TableEntry(m_fat, k, i, perSector) != TableEntry(old.m_fat, k, i, perSector) &&
+                    !(at < freedInPlace.size() && freedInPlace[at])) {
                     relocate(m_fatSectors, fatMoved, k, FATSECT);
                     changed = true;
                     break;

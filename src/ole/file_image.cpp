@@ -160,23 +160,31 @@ HRESULT FileImage::ReadHeader() {
 HRESULT FileImage::ReadAllocationTables() {
     const std::uint32_t perSector = EntriesPerSector();
     const std::size_t sectorSize = std::size_t{1} << m_sectorShift;
-    std::vector<std::uint8_t> sector(sectorSize);
+    std::vector<std::uint8_t> run;
     m_fat.reserve(m_fatSectors.size() * perSector);
-    for (std::uint32_t id : m_fatSectors) {
-        if (id >= m_fileSectors)
+    // FAT sectors mostly lie side by side: read each run of them with one call.
+    for (std::size_t i = 0; i < m_fatSectors.size();) {
+        std::size_t n = 1;
+        while (i + n < m_fatSectors.size() && n < 256 &&
+               m_fatSectors[i + n] == m_fatSectors[i] + n)
+            ++n;
+        if (m_fatSectors[i] >= m_fileSectors || m_fatSectors[i + n - 1] >= m_fileSectors)
             return STG_E_DOCFILECORRUPT;
-        HRESULT hr =
-            ReadSectorBytes((std::uint64_t{id} + 1) << m_sectorShift, sector.data(), sectorSize);
+        run.resize(n * sectorSize);
+        HRESULT hr = ReadSectorBytes((std::uint64_t{m_fatSectors[i]} + 1) << m_sectorShift,
+                                     run.data(), run.size());
         if (FAILED(hr))
             return hr;
-        for (std::uint32_t i = 0; i < perSector; ++i)
-            m_fat.push_back(GetU32(sector.data() + 4 * i));
+        for (std::size_t e = 0; e < n * perSector; ++e)
+            m_fat.push_back(GetU32(run.data() + 4 * e));
+        i += n;
     }
     const std::uint32_t firstMiniFat = m_miniFatSectors.front();
     m_miniFatSectors.clear();
     HRESULT hr = WalkChain(m_fat, firstMiniFat, kEntireChain, &m_miniFatSectors);
     if (FAILED(hr))
         return hr;
+    std::vector<std::uint8_t> sector(sectorSize);
     for (std::uint32_t id : m_miniFatSectors) {
         hr = ReadSectorBytes((std::uint64_t{id} + 1) << m_sectorShift, sector.data(), sectorSize);
         if (FAILED(hr))
@@ -184,6 +192,18 @@ HRESULT FileImage::ReadAllocationTables() {
         for (std::uint32_t i = 0; i < perSector; ++i)
             m_miniFat.push_back(GetU32(sector.data() + 4 * i));
     }
+    // Table marks on sectors that hold no table are old places of moved table sectors:
+    // free space.
+    std::vector<bool> isTable(m_fat.size());
+    for (std::uint32_t id : m_fatSectors)
+        if (id < isTable.size())
+            isTable[id] = true;
+    for (std::uint32_t id : m_difatSectors)
+        if (id < isTable.size())
+            isTable[id] = true;
+    for (std::size_t id = 0; id < m_fat.size(); ++id)
+        if ((m_fat[id] == FATSECT || m_fat[id] == DIFSECT) && !isTable[id])
+            m_fat[id] = FREESECT;
     return S_OK;
 }
 
