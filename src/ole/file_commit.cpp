@@ -58,9 +58,9 @@ public:
         if (m_buffer.empty())
             return S_OK;
         ULONG written = 0;
-        HRESULT hr = m_bytes->WriteAt(
-            ULARGE_INTEGER{.QuadPart = (std::uint64_t{m_first} + 1) << m_shift}, m_buffer.data(),
-            static_cast<ULONG>(m_buffer.size()), &written);
+        HRESULT hr =
+            m_bytes->WriteAt(ULARGE_INTEGER{.QuadPart = (std::uint64_t{m_first} + 1) << m_shift},
+                             m_buffer.data(), static_cast<ULONG>(m_buffer.size()), &written);
         if (SUCCEEDED(hr) && written != m_buffer.size())
             hr = STG_E_WRITEFAULT;
         m_buffer.clear();
@@ -175,7 +175,7 @@ HRESULT CommitWriter::WriteRegularStream(StreamContent& content,
             return s;
         return std::nullopt;
     };
-    constexpr std::uint64_t kRunSectors = 256;
+    constexpr std::uint64_t kRunSectors = 2048; // up to 1 MiB of 512-byte sectors
     std::vector<std::uint8_t> buffer;
     chain->reserve(count);
     for (std::uint64_t i = 0; i < count;) {
@@ -236,8 +236,7 @@ HRESULT CommitWriter::WriteStreams() {
             return hr;
         e.start = e.chain.front();
     }
-    MiniStreamLayout mini(m_image.m_miniStreamSectors.empty() ? nullptr
-                                                              : m_image.MiniStreamChain(),
+    MiniStreamLayout mini(m_image.m_miniStreamSectors.empty() ? nullptr : m_image.MiniStreamChain(),
                           m_image.m_miniFat);
     HRESULT hr = mini.Place(small);
     if (FAILED(hr))
@@ -291,8 +290,20 @@ HRESULT CommitWriter::WriteTables() {
     // disk its old mark stays until its FAT sector is written for another reason (a leak to
     // other readers, reclaimed by the next load).
     std::vector<bool> freedInPlace(m_fat.size());
-    auto relocate = [&](std::vector<std::uint32_t>& where, std::vector<bool>& moved,
-                        std::size_t k, std::uint32_t mark) {
+    // Sectors whose contents may have changed wait in a queue, so that each pass looks only
+    // at what the last move touched (a move of a DIFAT sector changes the one before it).
+    std::vector<std::size_t> fatQueue, difatQueue;
+    std::vector<bool> fatQueued, difatQueued;
+    auto queue = [](std::vector<std::size_t>& q, std::vector<bool>& queued, std::size_t i) {
+        if (i >= queued.size())
+            queued.resize(i + 1);
+        if (!queued[i]) {
+            queued[i] = true;
+            q.push_back(i);
+        }
+    };
+    auto relocate = [&](std::vector<std::uint32_t>& where, std::vector<bool>& moved, std::size_t k,
+                        std::uint32_t mark) {
         if (!moved[k]) {
             m_fat[where[k]] = FREESECT;
             freedInPlace[where[k]] = true;
@@ -300,47 +311,59 @@ HRESULT CommitWriter::WriteTables() {
         where[k] = Allocate();
         m_fat[where[k]] = mark;
         moved[k] = true;
+        queue(fatQueue, fatQueued, where[k] / perSector);
+        if (mark == FATSECT && k >= kHeaderDifatEntries)
+            queue(difatQueue, difatQueued, (k - kHeaderDifatEntries) / (perSector - 1));
+        if (mark == DIFSECT && k > 0)
+            queue(difatQueue, difatQueued, k - 1);
     };
-    for (bool changed = true; changed;) {
-        changed = false;
+    auto fatChanged = [&](std::size_t k) {
+        for (std::uint32_t i = 0; i < perSector; ++i) {
+            const std::size_t at = k * perSector + i;
+            if (TableEntry(m_fat, k, i, perSector) != TableEntry(old.m_fat, k, i, perSector) &&
+                !(at < freedInPlace.size() && freedInPlace[at]))
+                return true;
+        }
+        return false;
+    };
+    auto difatChanged = [&](std::size_t j) {
+        for (std::uint32_t i = 0; i < perSector; ++i)
+            if (DifatEntry(m_fatSectors, m_difatSectors, j, i, perSector) !=
+                DifatEntry(old.m_fatSectors, old.m_difatSectors, j, i, perSector))
+                return true;
+        return false;
+    };
+    for (std::size_t k = 0; k < m_fatSectors.size(); ++k)
+        queue(fatQueue, fatQueued, k);
+    for (std::size_t j = 0; j < m_difatSectors.size(); ++j)
+        queue(difatQueue, difatQueued, j);
+    for (;;) {
         const std::size_t needFat = (m_fat.size() + perSector - 1) / perSector;
         const std::size_t needDifat =
             needFat > kHeaderDifatEntries
                 ? (needFat - kHeaderDifatEntries + perSector - 2) / (perSector - 1)
                 : 0;
-        while (m_fatSectors.size() < needFat || m_difatSectors.size() < needDifat) {
+        if (m_fatSectors.size() < needFat || m_difatSectors.size() < needDifat) {
             const bool fat = m_fatSectors.size() < needFat;
             auto& where = fat ? m_fatSectors : m_difatSectors;
             auto& moved = fat ? fatMoved : difatMoved;
             where.push_back(FREESECT);
             moved.push_back(true); // a new sector: nothing to free
             relocate(where, moved, where.size() - 1, fat ? FATSECT : DIFSECT);
-            changed = true;
-        }
-        for (std::size_t k = 0; k < m_fatSectors.size(); ++k) {
-            if (fatMoved[k])
-                continue;
-            for (std::uint32_t i = 0; i < perSector; ++i) {
-                const std::size_t at = k * perSector + i;
-                if (TableEntry(m_fat, k, i, perSector) != TableEntry(old.m_fat, k, i, perSector) &&
-                    !(at < freedInPlace.size() && freedInPlace[at])) {
-                    relocate(m_fatSectors, fatMoved, k, FATSECT);
-                    changed = true;
-                    break;
-                }
-            }
-        }
-        for (std::size_t j = 0; j < m_difatSectors.size(); ++j) {
-            if (difatMoved[j])
-                continue;
-            for (std::uint32_t i = 0; i < perSector; ++i) {
-                if (DifatEntry(m_fatSectors, m_difatSectors, j, i, perSector) !=
-                    DifatEntry(old.m_fatSectors, old.m_difatSectors, j, i, perSector)) {
-                    relocate(m_difatSectors, difatMoved, j, DIFSECT);
-                    changed = true;
-                    break;
-                }
-            }
+        } else if (!fatQueue.empty()) {
+            const std::size_t k = fatQueue.back();
+            fatQueue.pop_back();
+            fatQueued[k] = false;
+            if (k < m_fatSectors.size() && !fatMoved[k] && fatChanged(k))
+                relocate(m_fatSectors, fatMoved, k, FATSECT);
+        } else if (!difatQueue.empty()) {
+            const std::size_t j = difatQueue.back();
+            difatQueue.pop_back();
+            difatQueued[j] = false;
+            if (j < m_difatSectors.size() && !difatMoved[j] && difatChanged(j))
+                relocate(m_difatSectors, difatMoved, j, DIFSECT);
+        } else {
+            break;
         }
     }
     m_fat.resize(m_fatSectors.size() * perSector, FREESECT);
@@ -420,8 +443,8 @@ void CommitWriter::Adopt() {
     img.m_dirChain = std::move(m_dirChain);
     img.m_dirBytes = std::move(m_dirBytes);
     img.m_transactionSignature += 1;
-    img.m_fileSectors = std::max<std::uint32_t>(img.m_fileSectors,
-                                                static_cast<std::uint32_t>(img.m_fat.size()));
+    img.m_fileSectors =
+        std::max<std::uint32_t>(img.m_fileSectors, static_cast<std::uint32_t>(img.m_fat.size()));
     img.m_claimed.assign(img.m_fat.size(), false);
     for (std::size_t s = 0; s < img.m_fat.size(); ++s)
         img.m_claimed[s] = img.m_fat[s] != FREESECT;
@@ -458,8 +481,8 @@ HRESULT CommitWriter::Run(ElementNode& root) {
         if (rangeLock < m_oldCount)
             m_fat[rangeLock] = ENDOFCHAIN;
         m_pinned = m_image.PinnedSectors();
-        m_directory.Build(root, static_cast<std::uint32_t>(m_image.m_dirBytes.size() /
-                                                          kDirEntrySize));
+        m_directory.Build(root,
+                          static_cast<std::uint32_t>(m_image.m_dirBytes.size() / kDirEntrySize));
         HRESULT hr = WriteStreams();
         if (SUCCEEDED(hr)) {
             m_dirBytes = m_directory.Serialize(m_sectorSize);

@@ -21,7 +21,7 @@ public:
     }
 
     std::mutex mutex;
-    std::size_t memoryLimit = std::size_t{64} << 20;
+    std::size_t memoryLimit = std::size_t{32} << 20;
     std::size_t memoryInUse = 0;
 
     HRESULT TakeSlot(std::uint64_t* slot) {
@@ -42,6 +42,19 @@ public:
         return S_OK;
     }
     void GiveSlot(std::uint64_t slot) { m_freeSlots.push_back(slot); }
+    // Consecutive fresh slots; false when the file cannot be made.
+    HRESULT TakeFreshSlots(std::size_t count, std::uint64_t* first) {
+        std::uint64_t ignored;
+        if (m_fd < 0) {
+            HRESULT hr = TakeSlot(&ignored); // makes the file
+            if (FAILED(hr))
+                return hr;
+            GiveSlot(ignored);
+        }
+        *first = m_nextSlot;
+        m_nextSlot += count;
+        return S_OK;
+    }
     int Fd() const { return m_fd; }
 
 private:
@@ -50,7 +63,9 @@ private:
     std::vector<std::uint64_t> m_freeSlots;
 };
 
-HRESULT FileFault(int error) { return error == ENOSPC ? STG_E_MEDIUMFULL : STG_E_WRITEFAULT; }
+HRESULT FileFault(int error) {
+    return error == ENOSPC ? STG_E_MEDIUMFULL : STG_E_WRITEFAULT;
+}
 
 } // namespace
 
@@ -84,6 +99,69 @@ HRESULT ScratchPage::Create(const std::uint8_t* bytes, std::shared_ptr<ScratchPa
     if (SUCCEEDED(hr))
         *page = std::move(fresh);
     return hr;
+}
+
+HRESULT ScratchPage::CreateRun(const std::uint8_t* bytes, std::size_t count,
+                               std::shared_ptr<ScratchPage>* pages) {
+    ScratchSpace& space = ScratchSpace::Instance();
+    std::size_t inMemory = 0;
+    {
+        std::lock_guard lock(space.mutex);
+        const std::size_t room = space.memoryLimit > space.memoryInUse
+                                     ? (space.memoryLimit - space.memoryInUse) / kSize
+                                     : 0;
+        inMemory = std::min(room, count);
+    }
+    for (std::size_t i = 0; i < inMemory; ++i) {
+        HRESULT hr = Create(bytes + i * kSize, &pages[i]);
+        if (FAILED(hr))
+            return hr;
+    }
+    const std::size_t rest = count - inMemory;
+    if (rest == 0)
+        return S_OK;
+    std::uint64_t first = 0;
+    {
+        std::lock_guard lock(space.mutex);
+        HRESULT hr = space.TakeFreshSlots(rest, &first);
+        if (FAILED(hr))
+            return hr;
+    }
+    for (std::size_t i = 0; i < rest; ++i) {
+        pages[inMemory + i].reset(new (std::nothrow) ScratchPage);
+        if (!pages[inMemory + i])
+            return STG_E_INSUFFICIENTMEMORY;
+        pages[inMemory + i]->m_slot = first + i;
+    }
+    const std::uint8_t* from = bytes + inMemory * kSize;
+    const std::size_t total = rest * kSize;
+    for (std::size_t done = 0; done < total;) {
+        const ssize_t put =
+            pwrite(space.Fd(), from + done, total - done, static_cast<off_t>(first * kSize + done));
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return FileFault(put < 0 ? errno : ENOSPC);
+        done += static_cast<std::size_t>(put);
+    }
+    return S_OK;
+}
+
+HRESULT ScratchPage::ReadRun(std::size_t count, void* out) const {
+    if (m_memory)
+        return Read(0, out, kSize);
+    const std::size_t total = count * kSize;
+    auto* to = static_cast<std::uint8_t*>(out);
+    for (std::size_t done = 0; done < total;) {
+        const ssize_t got = pread(ScratchSpace::Instance().Fd(), to + done, total - done,
+                                  static_cast<off_t>(m_slot * kSize + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return STG_E_READFAULT;
+        done += static_cast<std::size_t>(got);
+    }
+    return S_OK;
 }
 
 ScratchPage::~ScratchPage() {

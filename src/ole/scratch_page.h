@@ -15,6 +15,16 @@ public:
 
     // A page holding a copy of `bytes` (kSize of them).
     static HRESULT Create(const std::uint8_t* bytes, std::shared_ptr<ScratchPage>* page);
+    // `count` pages holding `bytes` (count * kSize of them). Pages that go to the file lie
+    // side by side there and are written with one call, so that big writes stay big.
+    static HRESULT CreateRun(const std::uint8_t* bytes, std::size_t count,
+                             std::shared_ptr<ScratchPage>* pages);
+    // True when `next` lies right after this page in the scratch file.
+    bool IsFollowedBy(const ScratchPage& next) const {
+        return !m_memory && !next.m_memory && next.m_slot == m_slot + 1;
+    }
+    // Reads this page and the count - 1 pages that follow it in the file (IsFollowedBy).
+    HRESULT ReadRun(std::size_t count, void* out) const;
     ~ScratchPage();
     ScratchPage(const ScratchPage&) = delete;
     ScratchPage& operator=(const ScratchPage&) = delete;

@@ -16,6 +16,23 @@ HRESULT StreamContent::Read(std::uint64_t offset, void* buffer, std::size_t n) c
         const std::uint64_t index = pos / kPageSize;
         auto it = m_pages.lower_bound(index);
         if (it != m_pages.end() && it->first == index) {
+            // Whole pages that lie side by side in the scratch file come in one read.
+            std::size_t run = 1;
+            if (pos % kPageSize == 0) {
+                for (auto next = std::next(it);
+                     run < 256 && pos + (run + 1) * kPageSize <= end && next != m_pages.end() &&
+                     next->first == index + run &&
+                     std::prev(next)->second->IsFollowedBy(*next->second);
+                     ++next)
+                    ++run;
+            }
+            if (run > 1) {
+                HRESULT hr = it->second->ReadRun(run, out + (pos - offset));
+                if (FAILED(hr))
+                    return hr;
+                pos += run * kPageSize;
+                continue;
+            }
             const std::uint64_t stop = std::min(end, (index + 1) * kPageSize);
             HRESULT hr = it->second->Read(pos % kPageSize, out + (pos - offset), stop - pos);
             if (FAILED(hr))
@@ -24,8 +41,7 @@ HRESULT StreamContent::Read(std::uint64_t offset, void* buffer, std::size_t n) c
             continue;
         }
         // Up to the next changed page the bytes come from the base, then zeros.
-        const std::uint64_t next =
-            it == m_pages.end() ? end : std::min(end, it->first * kPageSize);
+        const std::uint64_t next = it == m_pages.end() ? end : std::min(end, it->first * kPageSize);
         const std::uint64_t baseEnd = std::min(next, m_baseLength);
         if (pos < baseEnd) {
             HRESULT hr = m_base->Read(pos, out + (pos - offset), baseEnd - pos);
@@ -73,9 +89,41 @@ HRESULT StreamContent::MutablePage(std::uint64_t index, ScratchPage** page) {
     return S_OK;
 }
 
+// Whole pages beyond the base that no page covers yet are made in runs.
+HRESULT StreamContent::WriteNewPages(std::uint64_t index, const std::uint8_t* in,
+                                     std::size_t count) {
+    std::vector<std::shared_ptr<ScratchPage>> pages(count);
+    HRESULT hr = ScratchPage::CreateRun(in, count, pages.data());
+    if (FAILED(hr))
+        return hr;
+    try {
+        for (std::size_t i = 0; i < count; ++i)
+            m_pages[index + i] = std::move(pages[i]);
+    } catch (const std::bad_alloc&) {
+        return STG_E_INSUFFICIENTMEMORY;
+    }
+    return S_OK;
+}
+
 HRESULT StreamContent::Write(std::uint64_t offset, const void* buffer, std::size_t n) {
     const auto* in = static_cast<const std::uint8_t*>(buffer);
     for (std::uint64_t pos = offset; pos < offset + n;) {
+        const std::uint64_t index = pos / kPageSize;
+        std::size_t whole = 0;
+        if (pos % kPageSize == 0 && index * kPageSize >= m_baseLength) {
+            auto next = m_pages.lower_bound(index);
+            const std::uint64_t limit = next == m_pages.end() ? ~std::uint64_t{0} : next->first;
+            while (whole < 256 && index + whole < limit &&
+                   pos + (whole + 1) * kPageSize <= offset + n)
+                ++whole;
+        }
+        if (whole > 1) {
+            HRESULT hr = WriteNewPages(index, in + (pos - offset), whole);
+            if (FAILED(hr))
+                return hr;
+            pos += whole * kPageSize;
+            continue;
+        }
         ScratchPage* page = nullptr;
         HRESULT hr = MutablePage(pos / kPageSize, &page);
         const std::uint64_t stop = std::min(offset + n, (pos / kPageSize + 1) * kPageSize);

@@ -41,6 +41,7 @@ public:
 
 private:
     HRESULT MutablePage(std::uint64_t index, ScratchPage** page);
+    HRESULT WriteNewPages(std::uint64_t index, const std::uint8_t* in, std::size_t count);
 
     std::uint64_t m_size = 0;
     std::shared_ptr<const CommittedChain> m_base;
