@@ -20,9 +20,7 @@ HRESULT ValidateElementName(const OLECHAR* name, std::u16string* out) {
     return S_OK;
 }
 
-char16_t UpperCaseUnit(char16_t unit) {
-    if (unit < 0x80)
-        return unit >= u'a' && unit <= u'z' ? static_cast<char16_t>(unit - 0x20) : unit;
+char16_t UpperCaseNonAscii(char16_t unit) {
     const UChar32 upper = u_toupper(unit);
     return upper <= 0xFFFF ? static_cast<char16_t>(upper) : unit;
 }
@@ -31,6 +29,8 @@ int CompareElementNames(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size())
         return a.size() < b.size() ? -1 : 1;
     for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] == b[i])
+            continue;
         const char16_t x = UpperCaseUnit(a[i]), y = UpperCaseUnit(b[i]);
         if (x != y)
             return x < y ? -1 : 1;

@@ -12,7 +12,12 @@
 // one over 31 units, or one holding / \ : or !. On success the name is copied to out.
 HRESULT ValidateElementName(const OLECHAR* name, std::u16string* out);
 
-char16_t UpperCaseUnit(char16_t unit);
+char16_t UpperCaseNonAscii(char16_t unit);
+inline char16_t UpperCaseUnit(char16_t unit) {
+    if (unit < 0x80)
+        return unit >= u'a' && unit <= u'z' ? static_cast<char16_t>(unit - 0x20) : unit;
+    return UpperCaseNonAscii(unit);
+}
 
 // Shorter name first, then unit by unit after upper-casing. Negative, zero or positive.
 int CompareElementNames(std::u16string_view a, std::u16string_view b);

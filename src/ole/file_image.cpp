@@ -29,9 +29,13 @@ CLSID ClsidAt(const std::uint8_t* p) {
 
 } // namespace
 
-FileImage::FileImage(ILockBytes* bytes) : m_bytes(bytes) { m_bytes->AddRef(); }
+FileImage::FileImage(ILockBytes* bytes) : m_bytes(bytes) {
+    m_bytes->AddRef();
+}
 
-FileImage::~FileImage() { m_bytes->Release(); }
+FileImage::~FileImage() {
+    m_bytes->Release();
+}
 
 HRESULT FileImage::Open(ILockBytes* bytes, std::shared_ptr<FileImage>* image) {
     std::shared_ptr<FileImage> opened(new (std::nothrow) FileImage(bytes));
@@ -110,8 +114,8 @@ HRESULT FileImage::ReadHeader() {
         return STG_E_FILEALREADYEXISTS;
     const unsigned major = GetU16(h + hdr::kMajor);
     const unsigned shift = GetU16(h + hdr::kSectorShift);
-    if (GetU16(h + hdr::kByteOrder) != kByteOrder || !((major == 3 && shift == 9) ||
-                                                        (major == 4 && shift == 12)))
+    if (GetU16(h + hdr::kByteOrder) != kByteOrder ||
+        !((major == 3 && shift == 9) || (major == 4 && shift == 12)))
         return STG_E_INVALIDHEADER;
     if (GetU16(h + hdr::kMiniShift) != kMiniSectorShift ||
         GetU32(h + hdr::kCutoff) != kMiniStreamCutoff)
@@ -165,8 +169,7 @@ HRESULT FileImage::ReadAllocationTables() {
     // FAT sectors mostly lie side by side: read each run of them with one call.
     for (std::size_t i = 0; i < m_fatSectors.size();) {
         std::size_t n = 1;
-        while (i + n < m_fatSectors.size() && n < 256 &&
-               m_fatSectors[i + n] == m_fatSectors[i] + n)
+        while (i + n < m_fatSectors.size() && n < 256 && m_fatSectors[i + n] == m_fatSectors[i] + n)
             ++n;
         if (m_fatSectors[i] >= m_fileSectors || m_fatSectors[i + n - 1] >= m_fileSectors)
             return STG_E_DOCFILECORRUPT;
@@ -344,8 +347,8 @@ HRESULT FileImage::LoadTree(NodePtr* rootOut) {
             } else if (size < kMiniStreamCutoff) {
                 chain.mini = true;
                 chain.miniStream = miniStreamChain;
-                HRESULT walked = WalkChain(m_miniFat, start, SectorsFor(size, kMiniSectorShift),
-                                           &chain.sectors);
+                HRESULT walked =
+                    WalkChain(m_miniFat, start, SectorsFor(size, kMiniSectorShift), &chain.sectors);
                 if (FAILED(walked))
                     return walked;
                 if (!claim(claimedMini, chain.sectors))
@@ -380,32 +383,34 @@ HRESULT FileImage::LoadTree(NodePtr* rootOut) {
         std::vector<bool> visited(entryCount);
         visited[0] = true;
         std::vector<std::pair<std::uint32_t, ElementNode*>> storages{{0, root.get()}};
-        std::vector<std::uint32_t> siblings;
+        std::vector<std::uint32_t> path; // the in-order walk's stack
         while (!storages.empty()) {
             auto [storageId, storage] = storages.back();
             storages.pop_back();
-            siblings.assign(1, GetU32(entry(storageId) + dir::kChild));
-            while (!siblings.empty()) {
-                const std::uint32_t id = siblings.back();
-                siblings.pop_back();
-                if (id == NOSTREAM)
-                    continue;
-                if (id >= entryCount || visited[id])
-                    return STG_E_DOCFILECORRUPT;
-                visited[id] = true;
-                const std::uint8_t* e = entry(id);
+            // In order: a sound tree hands the names out sorted, and each goes in at the end.
+            std::uint32_t next = GetU32(entry(storageId) + dir::kChild);
+            while (next != NOSTREAM || !path.empty()) {
+                for (; next != NOSTREAM; next = GetU32(entry(next) + dir::kLeft)) {
+                    if (next >= entryCount || visited[next])
+                        return STG_E_DOCFILECORRUPT;
+                    visited[next] = true;
+                    path.push_back(next);
+                }
+                const std::uint32_t id = path.back();
+                path.pop_back();
+                next = GetU32(entry(id) + dir::kRight);
                 NodePtr node;
-                hr = makeNode(e, &node);
+                hr = makeNode(entry(id), &node);
                 if (FAILED(hr))
                     return hr;
                 ElementNode* raw = node.get();
-                const std::u16string name = node->name;
-                if (!storage->children.emplace(name, std::move(node)).second)
+                const std::size_t before = storage->children.size();
+                storage->children.emplace_hint(storage->children.end(), node->name,
+                                               std::move(node));
+                if (storage->children.size() == before)
                     return STG_E_DOCFILECORRUPT; // two siblings of one name
                 if (raw->IsStorage())
                     storages.emplace_back(id, raw);
-                siblings.push_back(GetU32(e + dir::kLeft));
-                siblings.push_back(GetU32(e + dir::kRight));
             }
         }
         root->dirId = 0;
