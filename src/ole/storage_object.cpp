@@ -214,27 +214,32 @@ HRESULT StorageObject::CreateStream(const OLECHAR* pwcsName, DWORD grfMode, DWOR
     return FAILED(hr) ? hr : CreateStreamObject(this, std::move(node), grfMode, ppstm);
 }
 
+// Common part of OpenStream and OpenStorage: the checks, and the element to open.
+HRESULT StorageObject::FindToOpen(const OLECHAR* name, DWORD mode, DWORD type, NodePtr* node) {
+    HRESULT hr =
+        CheckMode(mode, type == STGTY_STREAM ? ModeUse::OpenStream : ModeUse::OpenStorage);
+    if (FAILED(hr))
+        return hr;
+    if (!IsValid())
+        return STG_E_REVERTED;
+    if (ModeWrites(mode) && !CanWrite())
+        return STG_E_ACCESSDENIED;
+    hr = Find(name, node);
+    if (FAILED(hr))
+        return hr;
+    if ((*node)->type != type)
+        return STG_E_FILENOTFOUND;
+    return (*node)->open ? STG_E_ACCESSDENIED : S_OK;
+}
+
 HRESULT StorageObject::OpenStream(const OLECHAR* pwcsName, void*, DWORD grfMode, DWORD,
                                   IStream** ppstm) {
     if (!ppstm)
         return STG_E_INVALIDPOINTER;
     *ppstm = nullptr;
-    HRESULT hr = CheckMode(grfMode, ModeUse::OpenStream);
-    if (FAILED(hr))
-        return hr;
-    if (!IsValid())
-        return STG_E_REVERTED;
-    if (ModeWrites(grfMode) && !CanWrite())
-        return STG_E_ACCESSDENIED;
     NodePtr node;
-    hr = Find(pwcsName, &node);
-    if (FAILED(hr))
-        return hr;
-    if (node->IsStorage())
-        return STG_E_FILENOTFOUND;
-    if (node->open)
-        return STG_E_ACCESSDENIED;
-    return CreateStreamObject(this, std::move(node), grfMode, ppstm);
+    HRESULT hr = FindToOpen(pwcsName, grfMode, STGTY_STREAM, &node);
+    return FAILED(hr) ? hr : CreateStreamObject(this, std::move(node), grfMode, ppstm);
 }
 
 HRESULT StorageObject::MakeChild(const NodePtr& source, DWORD mode, SNB snbExclude,
@@ -275,22 +280,9 @@ HRESULT StorageObject::OpenStorage(const OLECHAR* pwcsName, IStorage*, DWORD grf
     if (!ppstg)
         return STG_E_INVALIDPOINTER;
     *ppstg = nullptr;
-    HRESULT hr = CheckMode(grfMode, ModeUse::OpenStorage);
-    if (FAILED(hr))
-        return hr;
-    if (!IsValid())
-        return STG_E_REVERTED;
-    if (ModeWrites(grfMode) && !CanWrite())
-        return STG_E_ACCESSDENIED;
     NodePtr node;
-    hr = Find(pwcsName, &node);
-    if (FAILED(hr))
-        return hr;
-    if (!node->IsStorage())
-        return STG_E_FILENOTFOUND;
-    if (node->open)
-        return STG_E_ACCESSDENIED;
-    return MakeChild(node, grfMode, snbExclude, ppstg);
+    HRESULT hr = FindToOpen(pwcsName, grfMode, STGTY_STORAGE, &node);
+    return FAILED(hr) ? hr : MakeChild(node, grfMode, snbExclude, ppstg);
 }
 
 HRESULT StorageObject::CopyTo(DWORD ciidExclude, const IID* rgiidExclude, SNB snbExclude,

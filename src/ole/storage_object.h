@@ -70,6 +70,7 @@ private:
     HRESULT Find(const OLECHAR* name, NodePtr* node, std::u16string* validName = nullptr) const;
     HRESULT PrepareCreate(const OLECHAR* name, DWORD mode, std::u16string* validName);
     HRESULT AddChild(const OLECHAR* name, DWORD mode, DWORD type, NodePtr* node);
+    HRESULT FindToOpen(const OLECHAR* name, DWORD mode, DWORD type, NodePtr* node);
     HRESULT MakeChild(const NodePtr& source, DWORD mode, SNB snbExclude, IStorage** ppstg);
     HRESULT CommitRoot();
     HRESULT CommitIntoParent();
