@@ -2,3 +2,4 @@
 #pragma once
 
 inline constexpr char16_t kMsgNotStorageFile[] = u"ストレージファイルではありません。";
+inline constexpr char16_t kMsgReadOnly[] = u"リードオンリーです。ファイル名を変更してください。";

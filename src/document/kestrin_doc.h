@@ -1,23 +1,83 @@
-// The document of one open compound file. It holds the file's root storage, opened
-// transacted so that every change stays pending until the user saves, and reverts and
-// releases it when it closes.
+// The document of one open compound file. It owns the file's root storage, opened
+// transacted so that every change stays pending until the user saves (commit) or closes
+// (revert). A file that cannot be opened for writing is edited as a private copy that can
+// only be saved under another name. The current element belongs to the storage tree: the
+// document opens it through the tree, under its lock, for whoever asks.
 #pragma once
 
-#include "base_doc.h"
+#include <QString>
+#include <memory>
 
-struct IStorage;
+#include "base_doc.h"
+#include "document_lock.h"
+#include "element_chain.h"
+
+class CCmdUI;
+class CElementTree;
 
 class CKestrinDoc : public CBaseDoc {
 public:
-    CKestrinDoc() = default;
+    CKestrinDoc();
+    ~CKestrinDoc() override;
 
-    // Opens the file's root storage; a failure is reported and leaves no root. The document
-    // opens in every case, so that its window shows what went wrong.
+    // A temporary compound file, deleted when the document lets go of it.
+    bool OnNewDocument() override;
+    // Opens the file for writing, others may read; a locked or write-protected file as a
+    // private copy. Returns true in every case: a file that fails to open is reported and
+    // the window shows the tree's error item.
     bool OnOpenDocument(const QString& path) override;
+    // The same path commits the root; another path copies the root into a new file, which
+    // becomes the root. A private copy is never saved over its own file.
+    bool OnSaveDocument(const QString& path) override;
+    // Drops unsaved changes and lets go of the root.
     void OnCloseDocument() override;
+    // Appends " (read only)" the first time a private copy is titled.
+    void SetTitle(const QString& title) override;
+    // Keeps " *" at the end of the title while the document is modified.
+    void SetModifiedFlag(bool modified = true) override;
 
+    // The first tree among the document's views, or null.
+    CElementTree* GetTreeView() const;
+    // The chain of the current element with the lock entered, or null (no tree, nothing
+    // current, or the open failed). The caller uses the last entry, calls ReleaseAll (views
+    // never commit), drops the chain and calls Unlock.
+    std::unique_ptr<ElementChain> OpenCurrent();
+
+    void Lock() { m_lock.Lock(); }
+    void Unlock() { m_lock.Unlock(); }
+    // How deep the lock is entered: 0 whenever no chain is open.
+    int GetLockDepth() const { return m_lock.Depth(); }
+
+    void SetCurIsStorage(BOOL isStorage) { m_bCurIsStorage = isStorage; }
+    BOOL GetCurIsStorage() const { return m_bCurIsStorage; }
+    void ResetPage() { m_pageOffset = 0; }
+    void SetPageOffset(ULONGLONG offset) { m_pageOffset = offset; }
+    ULONGLONG GetPageOffset() const { return m_pageOffset; }
     IStorage* GetRootStorage() const { return m_pRootStorage; }
+    BOOL IsReadOnly() const { return m_bReadOnly; }
+
+    // A hex cell edited to text: its byte (0 for an empty text) goes into the current stream.
+    void OnCellEdit(CView* view, int row, int column, const QString& text) override;
+    // Hex texts pasted from a cell on, one byte each; the number of bytes written.
+    int OnCellPaste(CView* view, int row, int column, const QStringList& texts) override;
 
 private:
+    bool CreateTemporaryRoot();
+    void OpenPrivateCopy(const std::u16string& path);
+    bool SaveAsNewFile(const QString& path);
+    ULARGE_INTEGER CellOffset(int row, int column) const;
+
+    void OnElementDelete();
+    void OnNewStorage();
+    void OnNewStream();
+    void OnUpdateElementDelete(CCmdUI* ui);
+    void OnUpdateNewElement(CCmdUI* ui);
+    void OnUpdateSave(CCmdUI* ui);
+
+    CDocumentLock m_lock;
     IStorage* m_pRootStorage = nullptr;
+    BOOL m_bCurIsStorage = TRUE;
+    ULONGLONG m_pageOffset = 0;
+    BOOL m_bReadOnly = FALSE;
+    BOOL m_bReadOnlySuffixPending = TRUE;
 };

@@ -1,7 +1,7 @@
 #include "stg_folder.h"
 
+#include <QSet>
 #include <algorithm>
-#include <utility>
 
 namespace {
 
@@ -38,32 +38,28 @@ CStgFolder::~CStgFolder() {
 }
 
 BOOL CStgFolder::Fill() {
+    QSet<QString> listed;
     BOOL more = First();
     while (more) {
         more = Next();
-        auto record = std::make_unique<CStgElement>(m_name, m_stat, m_type == STGTY_STORAGE);
-        const bool listed = std::any_of(m_records.begin(), m_records.end(),
-                                        [&](const auto& r) { return r->m_name == record->m_name; });
         // An enumerator that comes back to a name already listed has started over.
-        if (listed)
+        if (listed.contains(m_name))
             break;
-        m_records.push_back(std::move(record));
+        listed.insert(m_name);
+        m_records.push_back(std::make_unique<CStgElement>(m_name, m_stat, m_type == STGTY_STORAGE));
     }
     Sort();
     m_cursor = 0;
     return !m_records.empty();
 }
 
-// An exchange sort, as the list has always been sorted. Two names equal but for case are
-// never swapped with each other.
+// Storages first, then streams, each by name ignoring case. A stable sort: names equal but
+// for case keep the order the storage gave them (a storage of ours never holds two).
+// Thousands of children sort at once, where an exchange sort would take seconds.
 void CStgFolder::Sort() {
-    const std::size_t count = m_records.size();
-    for (std::size_t i = 0; i + 1 < count; ++i) {
-        for (std::size_t j = i + 1; j < count; ++j) {
-            if (OrdersAfter(*m_records[i], *m_records[j]))
-                std::swap(m_records[i], m_records[j]);
-        }
-    }
+    std::stable_sort(m_records.begin(), m_records.end(), [](const auto& a, const auto& b) {
+        return OrdersAfter(*b, *a);
+    });
 }
 
 BOOL CStgFolder::MoveNext() {

@@ -1,11 +1,203 @@
 #include "stg_tree_view.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+
+#include "element_name_delegate.h"
+#include "kestrin_doc.h"
+#include "menu.h"
+#include "report_stg_error.h"
+#include "stg_folder.h"
+#include "stg_operation.h"
+#include "tree_ids.h"
+#include "tree_images.h"
+#include "tree_messages.h"
+
+namespace {
+
+constexpr int kImageRole = Qt::UserRole;
+
+// The wait cursor for as long as a fill takes.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
 CStgTreeView::CStgTreeView() {
     setHeaderHidden(true);
+    setColumnCount(1);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    setUniformRowHeights(true);
+    setIconSize(QSize(16, 15));
+    setItemDelegate(new ElementNameDelegate(
+        [this](const QModelIndex& index, const QString& text) {
+            OnEndLabelEdit(itemFromIndex(index), text);
+        },
+        this));
+    connect(this, &QTreeWidget::itemExpanded, this, &CStgTreeView::OnItemExpanding);
+    connect(this, &QTreeWidget::itemCollapsed, this, &CStgTreeView::OnItemExpanding);
+    connect(this, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* item) { OnSelChanged(item); });
+}
+
+CKestrinDoc* CStgTreeView::GetDocument() const {
+    return dynamic_cast<CKestrinDoc*>(CView::GetDocument());
 }
 
 void CStgTreeView::OnInitialUpdate() {
+    CKestrinDoc* doc = GetDocument();
+    FillTree(doc ? doc->GetRootStorage() : nullptr);
+}
+
+int CStgTreeView::ImageOf(const QTreeWidgetItem* item) {
+    return item ? item->data(0, kImageRole).toInt() : -1;
+}
+
+QTreeWidgetItem* CStgTreeView::NewItem(const QString& text, int image) const {
+    auto* item = new QTreeWidgetItem(QStringList{text});
+    item->setData(0, kImageRole, image);
+    item->setIcon(0, TreeImage(image));
+    // Names are edited in place; the root and the error item keep their texts.
+    if (image == ImageStorage || image == ImageStream)
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
+    return item;
+}
+
+void CStgTreeView::FillTree(IStorage* root) {
+    WaitCursor wait;
     clear();
-    auto* root = new QTreeWidgetItem(this, {QStringLiteral("/")});
-    setCurrentItem(root);
+    m_hCurItem = nullptr;
+    if (!root) {
+        setRootIsDecorated(false);
+        QTreeWidgetItem* error = NewItem(QString::fromUtf16(kTextErrorItem), ImageError);
+        addTopLevelItem(error);
+        m_pRootStorage = nullptr;
+        return;
+    }
+    m_pRootStorage = root;
+    QTreeWidgetItem* rootItem = NewItem(QStringLiteral("/"), ImageStorage);
+    rootItem->setFlags(rootItem->flags() & ~Qt::ItemIsEditable);
+    addTopLevelItem(rootItem);
+    rootItem->addChild(NewItem(QStringLiteral("/"), ImageStorage));
+    expandItem(rootItem); // reads the root's children and makes the root current
+    setRootIsDecorated(rootItem->childCount() > 0);
+}
+
+void CStgTreeView::OnItemExpanding(QTreeWidgetItem* item) {
+    m_hCurItem = item;
+    setCurrentItem(item);
+    FillChildren(nullptr, item);
+}
+
+void CStgTreeView::FillChildren(IStorage* storage, QTreeWidgetItem* item) {
+    std::unique_ptr<ElementChain> chain;
+    if (!storage) {
+        CKestrinDoc* doc = GetDocument();
+        chain = doc ? doc->OpenCurrent() : nullptr;
+        if (!chain)
+            return;
+        storage = chain->GetLastStorage();
+    }
+    WaitCursor wait;
+    qDeleteAll(item->takeChildren());
+    CStgFolder folder(storage);
+    BOOL more = folder.Fill();
+    folder.Close();
+    QList<QTreeWidgetItem*> children;
+    bool storageSeen = false;
+    while (more) {
+        more = folder.MoveNext();
+        const bool isStorage = folder.IsStorage();
+        storageSeen = storageSeen || isStorage;
+        children.append(NewItem(folder.GetName(), isStorage ? ImageStorage : ImageStream));
+    }
+    item->addChildren(children);
+    if (storageSeen)
+        AddPlaceholders(storage, item);
+    if (chain)
+        ReleaseStorageChain(std::move(chain));
+}
+
+// A non-empty storage gets a placeholder child, so that it shows an expand button.
+void CStgTreeView::AddPlaceholders(IStorage* storage, QTreeWidgetItem* item) {
+    for (int i = 0; i < item->childCount(); ++i) {
+        QTreeWidgetItem* child = item->child(i);
+        if (ImageOf(child) != ImageStorage)
+            continue;
+        const std::u16string name = child->text(0).toStdU16String();
+        IStorage* opened = nullptr;
+        const HRESULT hr = storage->OpenStorage(
+            name.c_str(), nullptr, STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_TRANSACTED, nullptr,
+            0, &opened);
+        if (FAILED(hr)) {
+            ReportStgError(hr, STG_OP_OPENSTORAGE);
+            continue;
+        }
+        CStgFolder folder(opened);
+        opened->Release(); // the folder holds its own reference
+        const BOOL filled = folder.Fill();
+        folder.Close();
+        if (filled)
+            child->addChild(NewItem(QStringLiteral("1"), ImageStorage));
+    }
+}
+
+void CStgTreeView::OnSelChanged(QTreeWidgetItem* item) {
+    if (!item)
+        return;
+    m_hCurItem = item;
+    // The flags follow the selection at once, so that commands are enabled right even
+    // before a view has opened the new element.
+    const int image = ImageOf(item);
+    m_bCurValid = image == ImageStorage || image == ImageStream;
+    if (m_bCurValid)
+        m_bCurIsStorage = image == ImageStorage;
+    CKestrinDoc* doc = GetDocument();
+    if (!doc)
+        return;
+    doc->SetCurIsStorage(m_bCurIsStorage);
+    doc->ResetPage();
+    doc->UpdateAllViews(this);
+}
+
+void CStgTreeView::keyReleaseEvent(QKeyEvent* event) {
+    // Shift+Delete is cut, which has deleted the element already when the key comes up.
+    if (event->key() == Qt::Key_Delete && !event->isAutoRepeat() &&
+        !(event->modifiers() & Qt::ShiftModifier) && m_bCurValid) {
+        DeleteElement(m_hCurItem);
+        return;
+    }
+    QTreeWidget::keyReleaseEvent(event);
+}
+
+void CStgTreeView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        OnRButtonDown(event->position().toPoint());
+        return;
+    }
+    QTreeWidget::mousePressEvent(event);
+}
+
+void CStgTreeView::OnRButtonDown(const QPoint& pos) {
+    QTreeWidgetItem* item = itemAt(pos);
+    if (!item)
+        return;
+    setCurrentItem(item);
+    CMenu menu;
+    if (!menu.LoadMenu(IDR_CONTEXT))
+        return;
+    if (QMenu* popup = menu.GetSubMenu(0))
+        TrackPopupMenu(popup, viewport()->mapToGlobal(pos));
+}
+
+void CStgTreeView::TrackPopupMenu(QMenu* menu, const QPoint& globalPos) {
+    menu->exec(globalPos);
 }

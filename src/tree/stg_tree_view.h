@@ -1,13 +1,91 @@
-// The storage tree: the compound file's hierarchy, the root storage "/" at the top.
+// The storage tree: the compound file's hierarchy, one item per storage and stream, the root
+// storage "/" at the top. Items hold no pointers: an item is its element by its text (the
+// element's name), its place under its parent, and its image (storage or stream). Children
+// are read when a storage is expanded, and again whenever it is expanded or collapsed. The
+// current item is the current element of the document; every access to an element opens a
+// chain from the root down to it under the document lock, uses it and releases it.
 #pragma once
 
 #include <QTreeWidget>
+#include <memory>
 
+#include "element_tree.h"
 #include "view.h"
 
-class CStgTreeView : public QTreeWidget, public CView {
+class CKestrinDoc;
+class QMenu;
+
+class CStgTreeView : public QTreeWidget, public CView, public CElementTree {
 public:
+    // Image indexes: what an item is.
+    enum Image { ImageError = 0, ImageStorage = 1, ImageStream = 2, ImageUnknown = 3 };
+
     CStgTreeView();
 
     void OnInitialUpdate() override;
+    CKestrinDoc* GetDocument() const;
+
+    // Shows root's tree, or the error item when there is no root.
+    void FillTree(IStorage* root);
+    // Reads the children of item's storage again: storage, or the current element's chain
+    // when storage is null.
+    void FillChildren(IStorage* storage, QTreeWidgetItem* item);
+
+    // Element access by tree position. A storage chain's caller has entered the lock; the
+    // release operations commit every storage below the root (the root too while the
+    // document has no path name), release every entry and leave the lock. No chain (null)
+    // means the open failed, was reported and left nothing open and the lock left.
+    std::unique_ptr<ElementChain> OpenStorageChain(QTreeWidgetItem* item);
+    std::unique_ptr<ElementChain> OpenStreamChain(QTreeWidgetItem* item);
+    void ReleaseStorageChain(std::unique_ptr<ElementChain> chain);
+    void ReleaseStreamChain(std::unique_ptr<ElementChain> chain);
+
+    std::unique_ptr<ElementChain> OpenCurrentElement(BOOL* isStorage) override;
+    void SetRootStorage(IStorage* root) override { m_pRootStorage = root; }
+    QString GetCurrentName() const;
+    // The current stream's size; 0 when it cannot be opened or asked.
+    ULARGE_INTEGER GetCurrentStreamSize();
+    // Sets the current stream's size, growing it with zero bytes. A size the file cannot
+    // hold is reported and leaves the stream as it was; false then.
+    bool ResizeCurrentStream(ULARGE_INTEGER newSize);
+    ULONG WriteCurrentStream(ULARGE_INTEGER offset, const BYTE* data, ULONG count) override;
+
+    void DeleteElement(QTreeWidgetItem* item) override;
+    void CreateNewStorage() override;
+    void CreateNewStream(QString& name, BOOL edit) override;
+    BOOL IsCurValid() const override { return m_bCurValid; }
+    // The label of item was edited to text: renames its element.
+    void OnEndLabelEdit(QTreeWidgetItem* item, const QString& text);
+    // A right click at pos (viewport coordinates): selects the item there and shows the
+    // context menu; elsewhere nothing happens.
+    void OnRButtonDown(const QPoint& pos);
+
+    QTreeWidgetItem* GetCurItem() const { return m_hCurItem; }
+    BOOL GetCurIsStorage() const { return m_bCurIsStorage; }
+    static int ImageOf(const QTreeWidgetItem* item);
+    // The first top-level item: the root storage's "/" or the error item.
+    QTreeWidgetItem* GetRootItem() const { return topLevelItem(0); }
+
+protected:
+    // Shows the context menu at a screen position until it closes.
+    virtual void TrackPopupMenu(QMenu* menu, const QPoint& globalPos);
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    QTreeWidgetItem* NewItem(const QString& text, int image) const;
+    void OnItemExpanding(QTreeWidgetItem* item);
+    void OnSelChanged(QTreeWidgetItem* item);
+    void AddPlaceholders(IStorage* storage, QTreeWidgetItem* item);
+    bool CommitsRoot() const;
+    QTreeWidgetItem* FindChild(QTreeWidgetItem* parent, const QString& name) const;
+    // The first name free in storage: base, then base with " (1)", " (2)", ...
+    static QString FreeName(IStorage* storage, const QString& base);
+    void BeginLabelEdit(QTreeWidgetItem* item);
+    bool GrowWithZeros(IStream* stream, ULONGLONG from, ULONGLONG to);
+
+    IStorage* m_pRootStorage = nullptr;
+    BOOL m_bCurIsStorage = FALSE;
+    BOOL m_bCurValid = FALSE;
+    QTreeWidgetItem* m_hCurItem = nullptr;
 };

@@ -1,5 +1,6 @@
 // The menus: 128 while no document window is open, 129 for compound-file windows, 130 for
-// stream-definition windows. The first recent-file item stands for the whole list.
+// stream-definition windows, 155 the storage tree's context menu. The first recent-file item
+// stands for the whole list.
 #include "resource_ids.h"
 #include "resource_tables.h"
 
@@ -106,6 +107,14 @@ const MenuResource kMenus[] = {
          BarItems({}),
          WindowMenu(),
          HelpMenu("ﾊﾞｰｼﾞｮﾝ情報(Kestrin) (&A)..."),
+     }},
+    {IDR_CONTEXT,
+     {
+         MenuPopup("Context", {NewElementPopup(), MenuCommand(ID_STREAM_RESIZE, "サイズ変更..."),
+                               MenuSeparator(), MenuCommand(ID_EDIT_CUT, "切り取り(&T)\tCtrl+X"),
+                               MenuCommand(ID_EDIT_COPY, "ｺﾋﾟｰ(&C)\tCtrl+C"),
+                               MenuCommand(ID_EDIT_PASTE, "貼り付け(&P)\tCtrl+V"),
+                               MenuCommand(ID_ELEMENT_DELETE, "削除(&D)")}),
      }},
 };
 

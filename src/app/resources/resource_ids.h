@@ -1,8 +1,11 @@
 // The program's resource ids: menus, toolbars, document templates, dialogs, controls and
-// its own commands. The framework's commands (New, Open, Copy, ...) are in framework_ids.h.
+// its own commands. The framework's commands (New, Open, Copy, ...) are in framework_ids.h;
+// the commands the document carries out and the tree's context menu are declared beside them.
 #pragma once
 
+#include "document_ids.h"
 #include "framework_ids.h"
+#include "tree_ids.h"
 
 // Menus, toolbars and accelerators, and the strings of the main frame and the templates.
 constexpr UINT IDR_MAINFRAME = 128;
@@ -16,14 +19,11 @@ constexpr UINT ID_PAGE_FIRST = 32771;
 constexpr UINT ID_PAGE_PREV = 32772;
 constexpr UINT ID_PAGE_NEXT = 32773;
 constexpr UINT ID_PAGE_LAST = 32774;
-constexpr UINT ID_ELEMENT_DELETE = 32775;
 constexpr UINT ID_BYTE_EDIT = 32778;
 constexpr UINT ID_VIEW_LARGEICON = 32781;
 constexpr UINT ID_VIEW_SMALLICON = 32782;
 constexpr UINT ID_VIEW_DETAILS = 32783;
 constexpr UINT ID_STRMDEF_OPEN = 32784;
-constexpr UINT ID_NEW_STORAGE = 32787;
-constexpr UINT ID_NEW_STREAM = 32788;
 constexpr UINT ID_STREAM_RESIZE = 32789;
 constexpr UINT ID_STRMDEF_PLACE = 32790;
 constexpr UINT ID_VALUE_DECIMAL = 32791;

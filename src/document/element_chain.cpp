@@ -1,0 +1,8 @@
+#include "element_chain.h"
+
+void ElementChain::ReleaseAll() {
+    for (IUnknown* entry : m_entries)
+        if (entry)
+            entry->Release();
+    m_entries.clear();
+}

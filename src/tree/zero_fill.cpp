@@ -1,0 +1,23 @@
+#include "zero_fill.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+constexpr std::size_t kZeroChunk = 64 * 1024;
+} // namespace
+
+HRESULT WriteZeros(IStream* stream, ULONGLONG count) {
+    static const std::array<BYTE, kZeroChunk> zeros{};
+    while (count > 0) {
+        const auto chunk = static_cast<ULONG>(std::min<ULONGLONG>(count, zeros.size()));
+        ULONG written = 0;
+        const HRESULT hr = stream->Write(zeros.data(), chunk, &written);
+        if (FAILED(hr))
+            return hr;
+        if (written == 0)
+            return STG_E_WRITEFAULT;
+        count -= std::min<ULONGLONG>(written, count);
+    }
+    return S_OK;
+}

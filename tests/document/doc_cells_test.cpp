@@ -1,0 +1,100 @@
+// Cell texts of the page view become bytes of the current stream at the page offset; cells
+// of other views, and cells while a storage is current, write nothing.
+#include "doc_test_support.h"
+#include "page_view.h"
+
+namespace {
+
+class PageView : public QWidget, public CView, public CPageView {};
+class OtherView : public QWidget, public CView {};
+
+} // namespace
+
+class DocCellsTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_profile;
+    QTemporaryDir m_files;
+    std::unique_ptr<KestrinFixture> m_fixture;
+    CKestrinDoc* m_doc = nullptr;
+    CStgTreeView* m_tree = nullptr;
+    PageView* m_page = nullptr;
+
+    QByteArray StreamBytes() {
+        m_tree->setCurrentItem(Child(m_tree->GetRootItem(), QStringLiteral("Data")));
+        std::unique_ptr<ElementChain> chain = m_doc->OpenCurrent();
+        if (!chain)
+            return {};
+        IStream* stream = chain->GetLastStream();
+        STATSTG stat{};
+        stream->Stat(&stat, STATFLAG_NONAME);
+        QByteArray bytes(static_cast<int>(stat.cbSize.QuadPart), '\0');
+        ULONG read = 0;
+        stream->Read(bytes.data(), bytes.size(), &read);
+        chain->ReleaseAll();
+        m_doc->Unlock();
+        return bytes;
+    }
+
+private slots:
+    void initTestCase() { UseScratchProfile(m_profile); }
+    void init() {
+        m_fixture = std::make_unique<KestrinFixture>();
+        const QString path = m_files.filePath(QStringLiteral("cells.cfb"));
+        MakeCompoundFile(path, {{QStringLiteral("Data"), QByteArray(0x300, '\0')},
+                                {QStringLiteral("Sub"), std::nullopt}});
+        m_doc = m_fixture->Open(path);
+        m_tree = TreeOf(m_doc);
+        m_page = new PageView;
+        m_doc->AddView(m_page);
+        m_tree->setCurrentItem(Child(m_tree->GetRootItem(), QStringLiteral("Data")));
+    }
+    void cleanup() {
+        m_fixture.reset();
+        delete m_page;
+    }
+
+    void editWritesTheByteAtRowAndColumnOfThePage() {
+        m_doc->SetPageOffset(0x200);
+        m_doc->OnCellEdit(m_page, 3, 5, QStringLiteral("7f"));
+        QCOMPARE(m_doc->GetLockDepth(), 0);
+        const QByteArray bytes = StreamBytes();
+        QCOMPARE(bytes.size(), 0x300);
+        QCOMPARE(bytes[0x224], '\x7f');
+        QCOMPARE(bytes.count('\0'), 0x300 - 1);
+        QVERIFY(m_doc->IsModified());
+    }
+
+    void emptyTextWritesZeroAndOnlyTheLowByteCounts() {
+        m_doc->OnCellEdit(m_page, 1, 1, QStringLiteral("1ff"));
+        m_doc->OnCellEdit(m_page, 1, 2, QStringLiteral("AB"));
+        QCOMPARE(StreamBytes().left(2), QByteArray("\xff\xab"));
+        m_tree->setCurrentItem(Child(m_tree->GetRootItem(), QStringLiteral("Data")));
+        m_doc->OnCellEdit(m_page, 1, 1, QString());
+        QCOMPARE(StreamBytes().left(2), QByteArray("\x00\xab", 2));
+    }
+
+    void pasteWritesTheTextsInOrderFromTheCell() {
+        const int written = m_doc->OnCellPaste(
+            m_page, 1, 16, {QStringLiteral("41"), QStringLiteral("42"), QStringLiteral("43")});
+        QCOMPARE(written, 3);
+        QCOMPARE(m_doc->GetLockDepth(), 0);
+        QCOMPARE(StreamBytes().mid(15, 3), QByteArray("ABC"));
+    }
+
+    void cellsOfOtherViewsAndStoragesWriteNothing() {
+        OtherView other;
+        m_doc->AddView(&other);
+        m_doc->OnCellEdit(&other, 1, 1, QStringLiteral("7f"));
+        QCOMPARE(m_doc->OnCellPaste(&other, 1, 1, {QStringLiteral("41")}), 0);
+        m_tree->setCurrentItem(Child(m_tree->GetRootItem(), QStringLiteral("Sub")));
+        m_doc->OnCellEdit(m_page, 1, 1, QStringLiteral("7f"));
+        QVERIFY(!m_doc->IsModified());
+        QCOMPARE(StreamBytes().count('\0'), 0x300);
+        m_doc->RemoveView(&other);
+    }
+};
+
+QTEST_MAIN(DocCellsTest)
+#include "doc_cells_test.moc"

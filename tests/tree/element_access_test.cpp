@@ -1,0 +1,192 @@
+// Element chains open from the root down an item's ancestors and are released with their
+// commits, leaving the document lock as it was; the current stream is sized, grown with
+// zeros and written through them; sizes the file cannot hold are refused.
+#include "doc_test_support.h"
+
+class ElementAccessTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_profile;
+    QTemporaryDir m_files;
+    std::unique_ptr<KestrinFixture> m_fixture;
+    CKestrinDoc* m_doc = nullptr;
+    CStgTreeView* m_tree = nullptr;
+
+    QTreeWidgetItem* Item(const QStringList& path) {
+        QTreeWidgetItem* item = m_tree->GetRootItem();
+        for (const QString& name : path) {
+            m_tree->expandItem(item);
+            item = Child(item, name);
+        }
+        return item;
+    }
+    void Select(const QStringList& path) { m_tree->setCurrentItem(Item(path)); }
+    QByteArray CurrentBytes() {
+        std::unique_ptr<ElementChain> chain = m_doc->OpenCurrent();
+        if (!chain || !chain->GetLast())
+            return {};
+        IStream* stream = chain->GetLastStream();
+        STATSTG stat{};
+        stream->Stat(&stat, STATFLAG_NONAME);
+        QByteArray bytes(static_cast<int>(stat.cbSize.QuadPart), '\0');
+        ULONG read = 0;
+        stream->Read(bytes.data(), bytes.size(), &read);
+        chain->ReleaseAll();
+        m_doc->Unlock();
+        return bytes;
+    }
+    static ULARGE_INTEGER Large(ULONGLONG value) {
+        ULARGE_INTEGER large;
+        large.QuadPart = value;
+        return large;
+    }
+
+private slots:
+    void initTestCase() { UseScratchProfile(m_profile); }
+    void init() {
+        m_fixture = std::make_unique<KestrinFixture>();
+        const QString path = m_files.filePath(QStringLiteral("access.cfb"));
+        MakeCompoundFile(path, {{QStringLiteral("Ten"), QByteArray("0123456789")},
+                                {QStringLiteral("A"), std::nullopt},
+                                {QStringLiteral("A/B"), std::nullopt},
+                                {QStringLiteral("A/B/S"), QByteArray("deep")}});
+        m_doc = m_fixture->Open(path);
+        m_tree = TreeOf(m_doc);
+    }
+    void cleanup() { m_fixture.reset(); }
+
+    void rootChainIsTheRootWithOneMoreReference() {
+        IStorage* root = m_doc->GetRootStorage();
+        const ULONG before = root->AddRef() - 1;
+        root->Release();
+        m_doc->Lock();
+        std::unique_ptr<ElementChain> chain = m_tree->OpenStorageChain(m_tree->GetRootItem());
+        QCOMPARE(chain->GetSize(), std::size_t{1});
+        QCOMPARE(chain->GetStorage(0), root);
+        QCOMPARE(root->AddRef() - 1, before + 1);
+        root->Release();
+        m_tree->ReleaseStorageChain(std::move(chain));
+        QCOMPARE(root->AddRef() - 1, before);
+        root->Release();
+        QCOMPARE(m_doc->GetLockDepth(), 0);
+    }
+
+    void streamTwoLevelsDownHasFourEntries() {
+        QTreeWidgetItem* deep =
+            Item({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("S")});
+        m_doc->Lock();
+        std::unique_ptr<ElementChain> chain = m_tree->OpenStreamChain(deep);
+        QCOMPARE(chain->GetSize(), std::size_t{4});
+        for (std::size_t i = 0; i < 4; ++i)
+            QVERIFY(chain->GetAt(i));
+        char text[4];
+        ULONG read = 0;
+        QCOMPARE(chain->GetLastStream()->Read(text, 4, &read), S_OK);
+        QCOMPARE(QByteArray(text, 4), QByteArray("deep"));
+        m_tree->ReleaseStreamChain(std::move(chain));
+        QCOMPARE(m_doc->GetLockDepth(), 0);
+    }
+
+    void missingStorageOnTheWayIsReportedOnceAndLeavesNothingOpen() {
+        QTreeWidgetItem* deep =
+            Item({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("S")});
+        // Deleted behind the tree's back: the item stays.
+        IStorage* root = m_doc->GetRootStorage();
+        QCOMPARE(root->DestroyElement(u"A"), S_OK);
+        RecordingMessageBox boxes;
+        m_doc->Lock();
+        QVERIFY(!m_tree->OpenStreamChain(deep));
+        QCOMPARE(boxes.texts.size(), 1);
+        QVERIFY(boxes.texts[0].contains(QStringLiteral("OpenStorage")));
+        QCOMPARE(m_doc->GetLockDepth(), 0);
+        // Nothing stays open: the root's elements can be created again exclusively.
+        IStorage* again = nullptr;
+        QCOMPARE(root->CreateStorage(u"A", STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
+                                     0, &again),
+                 S_OK);
+        again->Release();
+    }
+
+    void viewsGetTheCurrentElementThroughTheDocument() {
+        Select({QStringLiteral("Ten")});
+        QCOMPARE(CurrentBytes(), QByteArray("0123456789"));
+        QCOMPARE(m_doc->GetLockDepth(), 0);
+        Select({QStringLiteral("A")});
+        std::unique_ptr<ElementChain> chain = m_doc->OpenCurrent();
+        QCOMPARE(chain->GetSize(), std::size_t{2});
+        QVERIFY(m_doc->GetCurIsStorage());
+        chain->ReleaseAll();
+        m_doc->Unlock();
+        QCOMPARE(m_doc->GetLockDepth(), 0);
+    }
+
+    void shrinkingCutsAndGrowingAppendsZeros() {
+        Select({QStringLiteral("Ten")});
+        QCOMPARE(m_tree->GetCurrentStreamSize().QuadPart, ULONGLONG{10});
+        QVERIFY(m_tree->ResizeCurrentStream(Large(4)));
+        QCOMPARE(CurrentBytes(), QByteArray("0123"));
+        QVERIFY(m_tree->ResizeCurrentStream(Large(20)));
+        QCOMPARE(CurrentBytes(), QByteArray("0123") + QByteArray(16, '\0'));
+        QVERIFY(m_doc->IsModified());
+        QCOMPARE(m_doc->GetLockDepth(), 0);
+    }
+
+    void growthLargerThanOneWriteIsWrittenInPieces() {
+        Select({QStringLiteral("Ten")});
+        QVERIFY(m_tree->ResizeCurrentStream(Large(300000)));
+        const QByteArray bytes = CurrentBytes();
+        QCOMPARE(bytes.size(), 300000);
+        QCOMPARE(bytes.left(10), QByteArray("0123456789"));
+        QCOMPARE(bytes.count('\0'), 300000 - 10);
+    }
+
+    void writingBeyondTheEndGrowsFirst() {
+        Select({QStringLiteral("Ten")});
+        const BYTE one = 0xEE;
+        QCOMPARE(m_tree->WriteCurrentStream(Large(100), &one, 1), ULONG{1});
+        const QByteArray bytes = CurrentBytes();
+        QCOMPARE(bytes.size(), 101);
+        QCOMPARE(bytes.left(10), QByteArray("0123456789"));
+        QCOMPARE(bytes.mid(10, 90), QByteArray(90, '\0'));
+        QCOMPARE(bytes[100], '\xee');
+        QCOMPARE(m_doc->GetLockDepth(), 0);
+    }
+
+    void writingWhileAStorageIsCurrentDoesNothing() {
+        Select({QStringLiteral("A")});
+        const BYTE one = 1;
+        QCOMPARE(m_tree->WriteCurrentStream(Large(0), &one, 1), ULONG{0});
+        QVERIFY(!m_doc->IsModified());
+        QCOMPARE(m_doc->GetLockDepth(), 0);
+    }
+
+    void sizeBeyondTheFormatIsRefusedAndChangesNothing() {
+        Select({QStringLiteral("Ten")});
+        RecordingMessageBox boxes;
+        QVERIFY(!m_tree->ResizeCurrentStream(Large(ULONGLONG{3} << 30)));
+        const BYTE one = 1;
+        QCOMPARE(m_tree->WriteCurrentStream(Large(ULONGLONG{5} << 30), &one, 1), ULONG{0});
+        QCOMPARE(boxes.texts.size(), 2);
+        QVERIFY(boxes.texts[0].contains(QStringLiteral("80030111")));
+        QCOMPARE(CurrentBytes(), QByteArray("0123456789"));
+        QVERIFY(!m_doc->IsModified());
+        QCOMPARE(m_doc->GetLockDepth(), 0);
+    }
+
+    void chainsOfANewDocumentCommitItsRoot() {
+        CKestrinDoc* doc = m_fixture->New();
+        CStgTreeView* tree = TreeOf(doc);
+        QString name;
+        tree->CreateNewStream(name, FALSE);
+        // Reverting the root drops only what was never committed into it.
+        QCOMPARE(doc->GetRootStorage()->Revert(), S_OK);
+        tree->FillChildren(doc->GetRootStorage(), tree->GetRootItem());
+        QCOMPARE(ChildTexts(tree->GetRootItem()),
+                 QStringList{QString::fromUtf16(u"新しいストリーム")});
+        QCOMPARE(doc->GetLockDepth(), 0);
+    }
+};
+
+QTEST_MAIN(ElementAccessTest)
+#include "element_access_test.moc"
