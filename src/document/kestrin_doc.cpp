@@ -6,10 +6,12 @@
 #include "document_ids.h"
 #include "document_messages.h"
 #include "element_tree.h"
+#include "mdi_frame_wnd.h"
 #include "message_box.h"
 #include "report_stg_error.h"
 #include "stg_operation.h"
 #include "storage_api.h"
+#include "win_app.h"
 
 CKestrinDoc::CKestrinDoc() {
     OnCommand(ID_ELEMENT_DELETE, &CKestrinDoc::OnElementDelete);
@@ -50,6 +52,7 @@ bool CKestrinDoc::OnNewDocument() {
     CreateTemporaryRoot();
     m_bReadOnly = FALSE;
     m_bReadOnlySuffixPending = TRUE;
+    m_nValueRadix = 0;
     return true;
 }
 
@@ -71,6 +74,9 @@ bool CKestrinDoc::OnOpenDocument(const QString& path) {
             ReportStgError(hr, STG_OP_STGOPENSTORAGE);
     }
     SetModifiedFlag(false);
+    if (CMDIFrameWnd* main = AfxGetMainWnd())
+        main->CheckMenuRadioItem(ID_VALUE_DECIMAL, ID_VALUE_HEX, ID_VALUE_DECIMAL);
+    m_nValueRadix = 0;
     return true;
 }
 

@@ -54,6 +54,9 @@ public:
     void SetPageOffset(ULONGLONG offset) { m_pageOffset = offset; }
     ULONGLONG GetPageOffset() const { return m_pageOffset; }
     IStorage* GetRootStorage() const { return m_pRootStorage; }
+    // The typed value view's number base (0 decimal, 1 hexadecimal) and its columns.
+    int GetValueRadix() const { return m_nValueRadix; }
+    BOOL IsColumnShown(int column) const { return m_bColumnShown[column]; }
     BOOL IsReadOnly() const { return m_bReadOnly; }
 
     // A hex cell edited to text: its byte (0 for an empty text) goes into the current stream.
@@ -75,6 +78,9 @@ private:
     void OnUpdateSave(CCmdUI* ui);
 
     CDocumentLock m_lock;
+    int m_nValueRadix = 0;
+    // Columns 定義, 変数名, 位置, 値 and コメント of the typed value view.
+    BOOL m_bColumnShown[5] = {TRUE, TRUE, TRUE, TRUE, TRUE};
     IStorage* m_pRootStorage = nullptr;
     BOOL m_bCurIsStorage = TRUE;
     ULONGLONG m_pageOffset = 0;

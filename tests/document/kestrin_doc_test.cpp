@@ -96,6 +96,21 @@ private slots:
         QVERIFY(OleList(path).contains(QString::fromUtf16(u"新しいストレージ")));
     }
 
+    void openingPutsTheRadioMarkOnDecimal() {
+        const QString first = Sample();
+        m_fixture->Open(first);
+        QAction* hex = m_fixture->Frame()->GetCommandActions().Find(ID_VALUE_HEX);
+        QAction* decimal = m_fixture->Frame()->GetCommandActions().Find(ID_VALUE_DECIMAL);
+        QVERIFY(hex && decimal);
+        hex->setChecked(true);
+        decimal->setChecked(false);
+        const QString second = FilePath(QStringLiteral("second.cfb"));
+        QVERIFY(QFile::copy(first, second));
+        m_fixture->Open(second);
+        QVERIFY(decimal->isChecked());
+        QVERIFY(!hex->isChecked());
+    }
+
     void textFileIsReportedAndCannotBeSaved() {
         const QString path = FilePath(QStringLiteral("notes.txt"));
         QFile text(path);
