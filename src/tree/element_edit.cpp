@@ -109,77 +109,66 @@ void CStgTreeView::BeginLabelEdit(QTreeWidgetItem* item) {
     editItem(item, 0);
 }
 
-void CStgTreeView::CreateNewStorage() {
+// What creating a storage and creating a stream share: a free name in the current storage,
+// the element made there, the storage committed, its children read again. Returns the new
+// item, or null when there is none.
+QTreeWidgetItem* CStgTreeView::CreateInCurrent(QString& name, DWORD type) {
     CKestrinDoc* doc = GetDocument();
     QTreeWidgetItem* current = m_hCurItem;
     if (!doc || ImageOf(current) != ImageStorage)
-        return;
+        return nullptr;
     doc->Lock();
     std::unique_ptr<ElementChain> chain = OpenStorageChain(current);
     if (!chain)
-        return;
+        return nullptr;
     IStorage* storage = chain->GetLastStorage();
     if (!storage) {
         ReleaseStorageChain(std::move(chain));
-        return;
+        return nullptr;
     }
-    const QString name = FreeName(storage, QString::fromUtf16(kBaseStorageName));
+    name = FreeName(storage, name);
     const std::u16string wide = name.toStdU16String();
-    IStorage* created = nullptr;
-    const HRESULT hr = storage->CreateStorage(wide.c_str(), kCreateMode, 0, 0, &created);
-    if (SUCCEEDED(hr)) {
-        created->Commit(STGC_OVERWRITE);
-        created->Release();
+    HRESULT hr;
+    if (type == STGTY_STORAGE) {
+        IStorage* created = nullptr;
+        hr = storage->CreateStorage(wide.c_str(), kCreateMode, 0, 0, &created);
+        if (SUCCEEDED(hr)) {
+            created->Commit(STGC_OVERWRITE);
+            created->Release();
+        }
     } else {
-        ReportStgError(hr, STG_OP_CREATESTORAGE);
+        IStream* created = nullptr;
+        hr = storage->CreateStream(wide.c_str(), kCreateMode, 0, 0, &created);
+        if (SUCCEEDED(hr))
+            created->Release();
     }
-    if (chain->GetSize() > 1)
+    if (FAILED(hr))
+        ReportStgError(hr, type == STGTY_STORAGE ? STG_OP_CREATESTORAGE : STG_OP_CREATESTREAM);
+    // A new stream also commits the root of a document that has no file yet.
+    if (chain->GetSize() > 1 || (type == STGTY_STREAM && CommitsRoot()))
         storage->Commit(STGC_OVERWRITE);
     FillChildren(storage, current);
     ReleaseStorageChain(std::move(chain));
     QTreeWidgetItem* found = FindChild(current, name);
-    if (!found) {
+    if (!found)
         AfxMessageBox(QString::fromUtf16(kMsgApiMisbehaved));
-        return;
+    return found;
+}
+
+void CStgTreeView::CreateNewStorage() {
+    QString name = QString::fromUtf16(kBaseStorageName);
+    if (QTreeWidgetItem* found = CreateInCurrent(name, STGTY_STORAGE)) {
+        BeginLabelEdit(found);
+        GetDocument()->SetModifiedFlag(true);
     }
-    BeginLabelEdit(found);
-    doc->SetModifiedFlag(true);
 }
 
 void CStgTreeView::CreateNewStream(QString& name, BOOL edit) {
     if (name.isEmpty())
         name = QString::fromUtf16(kBaseStreamName);
-    CKestrinDoc* doc = GetDocument();
-    QTreeWidgetItem* current = m_hCurItem;
-    if (!doc || ImageOf(current) != ImageStorage)
-        return;
-    doc->Lock();
-    std::unique_ptr<ElementChain> chain = OpenStorageChain(current);
-    if (!chain)
-        return;
-    IStorage* storage = chain->GetLastStorage();
-    if (!storage) {
-        ReleaseStorageChain(std::move(chain));
-        return;
+    if (QTreeWidgetItem* found = CreateInCurrent(name, STGTY_STREAM)) {
+        if (edit)
+            BeginLabelEdit(found);
+        GetDocument()->SetModifiedFlag(true);
     }
-    name = FreeName(storage, name);
-    const std::u16string wide = name.toStdU16String();
-    IStream* created = nullptr;
-    const HRESULT hr = storage->CreateStream(wide.c_str(), kCreateMode, 0, 0, &created);
-    if (SUCCEEDED(hr))
-        created->Release();
-    else
-        ReportStgError(hr, STG_OP_CREATESTREAM);
-    if (chain->GetSize() > 1 || CommitsRoot())
-        storage->Commit(STGC_OVERWRITE);
-    FillChildren(storage, current);
-    ReleaseStorageChain(std::move(chain));
-    QTreeWidgetItem* found = FindChild(current, name);
-    if (!found) {
-        AfxMessageBox(QString::fromUtf16(kMsgApiMisbehaved));
-        return;
-    }
-    if (edit)
-        BeginLabelEdit(found);
-    doc->SetModifiedFlag(true);
 }

@@ -82,6 +82,7 @@ private:
     // The first name free in storage: base, then base with " (1)", " (2)", ...
     static QString FreeName(IStorage* storage, const QString& base);
     void BeginLabelEdit(QTreeWidgetItem* item);
+    QTreeWidgetItem* CreateInCurrent(QString& name, DWORD type);
     bool GrowWithZeros(IStream* stream, ULONGLONG from, ULONGLONG to);
 
     IStorage* m_pRootStorage = nullptr;
