@@ -1,5 +1,6 @@
 #include "scratch_page.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -77,17 +78,21 @@ std::size_t SetScratchMemoryLimit(std::size_t bytes) {
     return before;
 }
 
-HRESULT ScratchPage::Create(const std::uint8_t* bytes, std::shared_ptr<ScratchPage>* page) {
+HRESULT ScratchPage::Create(const std::uint8_t* bytes, std::size_t length,
+                            std::shared_ptr<ScratchPage>* page) {
     std::shared_ptr<ScratchPage> fresh(new (std::nothrow) ScratchPage);
     if (!fresh)
         return STG_E_INSUFFICIENTMEMORY;
     ScratchSpace& space = ScratchSpace::Instance();
+    const std::size_t capacity = std::max<std::size_t>(length, kMinimumCapacity);
     {
         std::lock_guard lock(space.mutex);
-        if (space.memoryInUse + kSize <= space.memoryLimit) {
-            fresh->m_memory.reset(new (std::nothrow) std::uint8_t[kSize]);
-            if (fresh->m_memory)
-                space.memoryInUse += kSize;
+        if (space.memoryInUse + capacity <= space.memoryLimit) {
+            fresh->m_memory.reset(new (std::nothrow) std::uint8_t[capacity]);
+            if (fresh->m_memory) {
+                fresh->m_capacity = capacity;
+                space.memoryInUse += capacity;
+            }
         }
         if (!fresh->m_memory) {
             HRESULT hr = space.TakeSlot(&fresh->m_slot);
@@ -95,10 +100,43 @@ HRESULT ScratchPage::Create(const std::uint8_t* bytes, std::shared_ptr<ScratchPa
                 return hr;
         }
     }
-    HRESULT hr = fresh->Write(0, bytes, kSize);
+    HRESULT hr = S_OK;
+    if (fresh->m_memory) {
+        std::memcpy(fresh->m_memory.get(), bytes, length);
+        std::memset(fresh->m_memory.get() + length, 0, capacity - length);
+    } else {
+        hr = fresh->Write(0, bytes, length);
+        if (SUCCEEDED(hr))
+            hr = fresh->Clear(length);
+    }
     if (SUCCEEDED(hr))
         *page = std::move(fresh);
     return hr;
+}
+
+HRESULT ScratchPage::Grow(std::size_t length) {
+    const std::size_t capacity = std::min(kSize, std::max(length, 2 * m_capacity));
+    std::unique_ptr<std::uint8_t[]> grown(new (std::nothrow) std::uint8_t[capacity]);
+    if (!grown)
+        return STG_E_INSUFFICIENTMEMORY;
+    std::memcpy(grown.get(), m_memory.get(), m_capacity);
+    std::memset(grown.get() + m_capacity, 0, capacity - m_capacity);
+    ScratchSpace& space = ScratchSpace::Instance();
+    std::lock_guard lock(space.mutex);
+    space.memoryInUse += capacity - m_capacity;
+    m_memory = std::move(grown);
+    m_capacity = capacity;
+    return S_OK;
+}
+
+HRESULT ScratchPage::Clear(std::size_t offset) {
+    static const std::uint8_t zeros[kSize] = {};
+    if (m_memory) {
+        if (offset < m_capacity)
+            std::memset(m_memory.get() + offset, 0, m_capacity - offset);
+        return S_OK;
+    }
+    return offset < kSize ? Write(offset, zeros, kSize - offset) : S_OK;
 }
 
 HRESULT ScratchPage::CreateRun(const std::uint8_t* bytes, std::size_t count,
@@ -113,7 +151,7 @@ HRESULT ScratchPage::CreateRun(const std::uint8_t* bytes, std::size_t count,
         inMemory = std::min(room, count);
     }
     for (std::size_t i = 0; i < inMemory; ++i) {
-        HRESULT hr = Create(bytes + i * kSize, &pages[i]);
+        HRESULT hr = Create(bytes + i * kSize, kSize, &pages[i]);
         if (FAILED(hr))
             return hr;
     }
@@ -168,14 +206,16 @@ ScratchPage::~ScratchPage() {
     ScratchSpace& space = ScratchSpace::Instance();
     std::lock_guard lock(space.mutex);
     if (m_memory)
-        space.memoryInUse -= kSize;
+        space.memoryInUse -= m_capacity;
     else
         space.GiveSlot(m_slot);
 }
 
 HRESULT ScratchPage::Read(std::size_t offset, void* out, std::size_t n) const {
     if (m_memory) {
-        std::memcpy(out, m_memory.get() + offset, n);
+        const std::size_t held = offset < m_capacity ? std::min(n, m_capacity - offset) : 0;
+        std::memcpy(out, m_memory.get() + offset, held);
+        std::memset(static_cast<std::uint8_t*>(out) + held, 0, n - held);
         return S_OK;
     }
     const off_t at = static_cast<off_t>(m_slot * kSize + offset);
@@ -188,6 +228,11 @@ HRESULT ScratchPage::Read(std::size_t offset, void* out, std::size_t n) const {
 
 HRESULT ScratchPage::Write(std::size_t offset, const void* in, std::size_t n) {
     if (m_memory) {
+        if (offset + n > m_capacity) {
+            HRESULT hr = Grow(offset + n);
+            if (FAILED(hr))
+                return hr;
+        }
         std::memcpy(m_memory.get() + offset, in, n);
         return S_OK;
     }

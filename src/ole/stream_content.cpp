@@ -65,7 +65,9 @@ HRESULT StreamContent::MutablePage(std::uint64_t index, ScratchPage** page) {
     // A new page starts as the bytes it covers; a page another copy shares is copied.
     std::uint8_t bytes[kPageSize];
     HRESULT hr = S_OK;
+    std::size_t length = kPageSize;
     if (it != m_pages.end()) {
+        length = it->second->Length();
         hr = it->second->Read(0, bytes, kPageSize);
     } else {
         const std::uint64_t start = index * kPageSize;
@@ -74,10 +76,11 @@ HRESULT StreamContent::MutablePage(std::uint64_t index, ScratchPage** page) {
         if (fromBase)
             hr = m_base->Read(start, bytes, fromBase);
         std::memset(bytes + fromBase, 0, kPageSize - fromBase);
+        length = static_cast<std::size_t>(fromBase);
     }
     std::shared_ptr<ScratchPage> fresh;
     if (SUCCEEDED(hr))
-        hr = ScratchPage::Create(bytes, &fresh);
+        hr = ScratchPage::Create(bytes, length, &fresh);
     if (FAILED(hr))
         return hr;
     try {
@@ -141,11 +144,10 @@ HRESULT StreamContent::SetSize(std::uint64_t size) {
     if (size < m_size) {
         const std::uint64_t tail = size % kPageSize;
         if (tail != 0 && m_pages.count(size / kPageSize)) {
-            static const std::uint8_t zeros[kPageSize] = {};
             ScratchPage* page = nullptr;
             HRESULT hr = MutablePage(size / kPageSize, &page);
             if (SUCCEEDED(hr))
-                hr = page->Write(tail, zeros, kPageSize - tail);
+                hr = page->Clear(tail);
             if (FAILED(hr))
                 return hr;
         }
