@@ -2,6 +2,9 @@
 // folder, and a message-box seam that records the texts.
 #pragma once
 
+#include "recording_message_box.h"
+#include "scratch_profile.h"
+
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -9,23 +12,3 @@
 #include "kestrin_resources.h"
 #include "message_box.h"
 #include "resources.h"
-
-inline void UseScratchProfile(const QTemporaryDir& dir) {
-    qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
-    AfxSetResources(&KestrinResources());
-}
-
-class RecordingMessageBox final : public MessageBoxPresenter {
-public:
-    RecordingMessageBox() : m_before(SetMessageBoxPresenter(this)) {}
-    ~RecordingMessageBox() override { SetMessageBoxPresenter(m_before); }
-    int Show(const QString& text, unsigned) override {
-        texts << text;
-        return IDOK;
-    }
-    QStringList texts;
-
-private:
-    MessageBoxPresenter* m_before;
-};

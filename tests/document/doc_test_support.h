@@ -3,6 +3,9 @@
 // compound files built through the engine, and a listing of a file by olefile.
 #pragma once
 
+#include "recording_message_box.h"
+#include "scratch_profile.h"
+
 #include <QFile>
 #include <QMdiSubWindow>
 #include <QProcess>
@@ -25,28 +28,6 @@
 #include "resources.h"
 #include "stg_tree_view.h"
 #include "storage_api.h"
-
-inline void UseScratchProfile(const QTemporaryDir& dir) {
-    qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
-    AfxSetResources(&KestrinResources());
-}
-
-// Records every message box and answers from a script (IDOK when the script is empty).
-class RecordingMessageBox final : public MessageBoxPresenter {
-public:
-    RecordingMessageBox() : m_before(SetMessageBoxPresenter(this)) {}
-    ~RecordingMessageBox() override { SetMessageBoxPresenter(m_before); }
-    int Show(const QString& text, unsigned) override {
-        texts << text;
-        return answers.isEmpty() ? IDOK : answers.takeFirst();
-    }
-    QStringList texts;
-    QList<int> answers;
-
-private:
-    MessageBoxPresenter* m_before;
-};
 
 // Answers every file dialog with one path, or cancels.
 class ScriptedFileDialog final : public FileDialogPresenter {

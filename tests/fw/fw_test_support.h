@@ -3,6 +3,8 @@
 // frame whose profile lives in a scratch folder.
 #pragma once
 
+#include "recording_message_box.h"
+
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -52,22 +54,6 @@ inline const ToolBarResource kTestToolBars[] = {
      {ID_TEST_COMMAND, ID_SEPARATOR, ID_TEST_CHECK, ID_TEST_RADIO, ID_TEST_UNHANDLED}},
 };
 inline const ResourceTables kTestResources{kTestStrings, kTestMenus, kTestToolBars, {}, nullptr};
-
-// Records every message box and answers from a script (IDOK when the script is empty).
-class RecordingMessageBox final : public MessageBoxPresenter {
-public:
-    RecordingMessageBox() : m_before(SetMessageBoxPresenter(this)) {}
-    ~RecordingMessageBox() override { SetMessageBoxPresenter(m_before); }
-    int Show(const QString& text, unsigned) override {
-        texts << text;
-        return answers.isEmpty() ? IDOK : answers.takeFirst();
-    }
-    QStringList texts;
-    QList<int> answers;
-
-private:
-    MessageBoxPresenter* m_before;
-};
 
 // Records what file dialogs are asked and answers with a path, or cancels.
 class ScriptedFileDialog final : public FileDialogPresenter {
@@ -182,7 +168,6 @@ inline void UseScratchProfile(const QTemporaryDir& dir) {
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
     AfxSetResources(&kTestResources);
 }
-
 inline TestView* FirstView(CDocument* doc) {
     return static_cast<TestView*>(doc->GetViews().front());
 }
