@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "utf16.h"
+
 namespace cli {
 
 namespace {
@@ -16,24 +18,6 @@ int HexValue(char c) {
     if (c >= 'a' && c <= 'f')
         return c - 'a' + 10;
     return -1;
-}
-
-void AppendUtf8(std::string& out, std::uint32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
 }
 
 bool Unescape(std::string_view text, std::string& bytes) {

@@ -6,6 +6,9 @@
 
 #include "ole_types.h"
 
+// Appends the UTF-8 form of one code point (a lone surrogate gets its 3-byte form).
+void AppendUtf8(std::string& out, char32_t c);
+
 // Null when the text is not well-formed (an unpaired surrogate or a bad UTF-8 sequence).
 std::optional<std::string> Utf16ToUtf8(std::u16string_view text);
 std::optional<std::u16string> Utf8ToUtf16(std::string_view text);
