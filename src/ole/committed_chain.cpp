@@ -13,18 +13,14 @@ HRESULT CommittedChain::Read(std::uint64_t offset, void* buffer, std::size_t n) 
     while (n > 0) {
         const std::uint64_t index = offset >> shift;
         const std::uint64_t within = offset & (sectorSize - 1);
-        if (index >= sectors.size())
+        if (index >= sectors.Count())
             return STG_E_DOCFILECORRUPT;
         // Consecutive sectors are read with one call: big reads stay big.
-        std::uint64_t run = 1;
-        std::uint64_t span = sectorSize - within;
-        while (span < n && index + run < sectors.size() &&
-               sectors[index + run] == sectors[index] + run) {
-            ++run;
-            span += sectorSize;
-        }
+        std::uint32_t run = 0;
+        const std::uint32_t sector = sectors.At(static_cast<std::uint32_t>(index), &run);
+        const std::uint64_t span = (std::uint64_t{run} << shift) - within;
         const std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(span, n));
-        const std::uint64_t position = (std::uint64_t{sectors[index]} << shift) + within;
+        const std::uint64_t position = (std::uint64_t{sector} << shift) + within;
         HRESULT hr = mini ? miniStream->Read(position, out, take)
                           : image->ReadSectorBytes(position + sectorSize, out, take);
         if (FAILED(hr))

@@ -7,16 +7,15 @@
 
 #include <cstdint>
 #include <memory>
-#include <vector>
-
 #include "ole_types.h"
+#include "sector_runs.h"
 
 class FileImage;
 
 struct CommittedChain {
     std::shared_ptr<FileImage> image;
     bool mini = false;                  // sectors are mini sectors of the mini stream
-    std::vector<std::uint32_t> sectors; // in stream order
+    SectorRuns sectors;                 // in stream order
     std::uint64_t size = 0;             // bytes
     std::shared_ptr<const CommittedChain> miniStream; // the regular chain mini sectors live in
 

@@ -115,10 +115,16 @@ private:
 
 std::uint32_t CommitWriter::Allocate() {
     const std::uint32_t rangeLock = RangeLockSector(m_shift);
+    const auto& claimedButFree = m_image.m_claimedButFree;
     while (m_cursor < m_oldCount) {
-        const std::uint32_t s = m_cursor++;
-        const bool freeBefore = (s >= m_image.m_fat.size() || m_image.m_fat[s] == FREESECT) &&
-                                !(s < m_image.m_claimed.size() && m_image.m_claimed[s]);
+        const std::uint32_t s = m_image.m_fat.NextFree(m_cursor);
+        if (s >= m_oldCount) {
+            m_cursor = m_oldCount;
+            break;
+        }
+        m_cursor = s + 1;
+        const bool freeBefore =
+            !std::binary_search(claimedButFree.begin(), claimedButFree.end(), s);
         if (s != rangeLock && freeBefore && !(s < m_pinned.size() && m_pinned[s]) &&
             m_fat[s] == FREESECT)
             return s;
@@ -236,7 +242,7 @@ HRESULT CommitWriter::WriteStreams() {
             return hr;
         e.start = e.chain.front();
     }
-    MiniStreamLayout mini(m_image.m_miniStreamSectors.empty() ? nullptr : m_image.MiniStreamChain(),
+    MiniStreamLayout mini(m_image.m_miniStreamSectors.Empty() ? nullptr : m_image.MiniStreamChain(),
                           m_image.m_miniFat);
     HRESULT hr = mini.Place(small);
     if (FAILED(hr))
@@ -317,10 +323,12 @@ HRESULT CommitWriter::WriteTables() {
         if (mark == DIFSECT && k > 0)
             queue(difatQueue, difatQueued, k - 1);
     };
+    std::vector<std::uint32_t> oldEntries(perSector);
     auto fatChanged = [&](std::size_t k) {
+        old.m_fat.Copy(std::uint64_t{k} * perSector, perSector, oldEntries.data());
         for (std::uint32_t i = 0; i < perSector; ++i) {
             const std::size_t at = k * perSector + i;
-            if (TableEntry(m_fat, k, i, perSector) != TableEntry(old.m_fat, k, i, perSector) &&
+            if (TableEntry(m_fat, k, i, perSector) != oldEntries[i] &&
                 !(at < freedInPlace.size() && freedInPlace[at]))
                 return true;
         }
@@ -433,7 +441,7 @@ HRESULT CommitWriter::WriteHeader() {
 void CommitWriter::Adopt() {
     FileImage& img = m_image;
     const std::uint32_t perSector = m_sectorSize / 4;
-    img.m_fat = std::move(m_fat);
+    img.m_fat = PackedFat::FromTable(m_fat);
     img.m_miniFat = std::move(m_miniFat);
     img.m_miniFat.resize(m_miniFatChain.size() * perSector, FREESECT);
     img.m_fatSectors = std::move(m_fatSectors);
@@ -443,14 +451,11 @@ void CommitWriter::Adopt() {
     img.m_dirChain = std::move(m_dirChain);
     img.m_dirBytes = std::move(m_dirBytes);
     img.m_transactionSignature += 1;
-    img.m_fileSectors =
-        std::max<std::uint32_t>(img.m_fileSectors, static_cast<std::uint32_t>(img.m_fat.size()));
-    img.m_claimed.assign(img.m_fat.size(), false);
-    for (std::size_t s = 0; s < img.m_fat.size(); ++s)
-        img.m_claimed[s] = img.m_fat[s] != FREESECT;
+    img.m_fileSectors = std::max(img.m_fileSectors, img.m_fat.Size());
+    img.m_claimedButFree.clear();
     m_directory.RememberIds();
     auto& entries = m_directory.Entries();
-    img.m_miniStreamSectors = std::move(entries[0].chain);
+    img.m_miniStreamSectors = SectorRuns::FromList(entries[0].chain);
     img.m_miniStreamSize = entries[0].size;
     img.m_miniStream.reset();
     auto miniStreamChain = img.MiniStreamChain();
@@ -463,7 +468,7 @@ void CommitWriter::Adopt() {
         }
         CommittedChain chain;
         chain.size = e.size;
-        chain.sectors = std::move(e.chain);
+        chain.sectors = SectorRuns::FromList(e.chain);
         if (e.size < kMiniStreamCutoff) {
             chain.mini = true;
             chain.miniStream = miniStreamChain;
@@ -474,8 +479,7 @@ void CommitWriter::Adopt() {
 
 HRESULT CommitWriter::Run(ElementNode& root) {
     try {
-        m_oldCount = std::max<std::uint32_t>(m_image.m_fileSectors,
-                                             static_cast<std::uint32_t>(m_image.m_fat.size()));
+        m_oldCount = std::max(m_image.m_fileSectors, m_image.m_fat.Size());
         m_fat.assign(m_oldCount, FREESECT);
         const std::uint32_t rangeLock = RangeLockSector(m_shift);
         if (rangeLock < m_oldCount)

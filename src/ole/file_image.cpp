@@ -69,7 +69,7 @@ HRESULT FileImage::Create(ILockBytes* bytes, unsigned majorVersion,
 
 HRESULT FileImage::Reload(NodePtr* root) {
     if (FAILED(m_failure)) {
-        m_fat.clear();
+        m_fat = PackedFat{};
         m_miniFat.clear();
         m_fatSectors.clear();
         m_difatSectors.clear();
@@ -164,8 +164,19 @@ HRESULT FileImage::ReadHeader() {
 HRESULT FileImage::ReadAllocationTables() {
     const std::uint32_t perSector = EntriesPerSector();
     const std::size_t sectorSize = std::size_t{1} << m_sectorShift;
+    // Table marks on sectors that hold no table are old places of moved table sectors:
+    // free space.
+    std::vector<std::uint32_t> tableSectors(m_fatSectors);
+    tableSectors.insert(tableSectors.end(), m_difatSectors.begin(), m_difatSectors.end());
+    std::sort(tableSectors.begin(), tableSectors.end());
+    auto entryAt = [&](const std::uint8_t* p) {
+        const std::uint32_t value = GetU32(p);
+        if ((value == FATSECT || value == DIFSECT) &&
+            !std::binary_search(tableSectors.begin(), tableSectors.end(), m_fat.Size()))
+            return FREESECT;
+        return value;
+    };
     std::vector<std::uint8_t> run;
-    m_fat.reserve(m_fatSectors.size() * perSector);
     // FAT sectors mostly lie side by side: read each run of them with one call.
     for (std::size_t i = 0; i < m_fatSectors.size();) {
         std::size_t n = 1;
@@ -179,14 +190,14 @@ HRESULT FileImage::ReadAllocationTables() {
         if (FAILED(hr))
             return hr;
         for (std::size_t e = 0; e < n * perSector; ++e)
-            m_fat.push_back(GetU32(run.data() + 4 * e));
+            m_fat.Append(entryAt(run.data() + 4 * e));
         i += n;
     }
-    const std::uint32_t firstMiniFat = m_miniFatSectors.front();
-    m_miniFatSectors.clear();
-    HRESULT hr = WalkChain(m_fat, firstMiniFat, kEntireChain, &m_miniFatSectors);
+    SectorRuns miniFatSectors;
+    HRESULT hr = WalkChain(m_miniFatSectors.front(), kEntireChain, &miniFatSectors);
     if (FAILED(hr))
         return hr;
+    m_miniFatSectors = miniFatSectors.ToList();
     std::vector<std::uint8_t> sector(sectorSize);
     for (std::uint32_t id : m_miniFatSectors) {
         hr = ReadSectorBytes((std::uint64_t{id} + 1) << m_sectorShift, sector.data(), sectorSize);
@@ -195,39 +206,56 @@ HRESULT FileImage::ReadAllocationTables() {
         for (std::uint32_t i = 0; i < perSector; ++i)
             m_miniFat.push_back(GetU32(sector.data() + 4 * i));
     }
-    // Table marks on sectors that hold no table are old places of moved table sectors:
-    // free space.
-    std::vector<bool> isTable(m_fat.size());
-    for (std::uint32_t id : m_fatSectors)
-        if (id < isTable.size())
-            isTable[id] = true;
-    for (std::uint32_t id : m_difatSectors)
-        if (id < isTable.size())
-            isTable[id] = true;
-    for (std::size_t id = 0; id < m_fat.size(); ++id)
-        if ((m_fat[id] == FATSECT || m_fat[id] == DIFSECT) && !isTable[id])
-            m_fat[id] = FREESECT;
     return S_OK;
 }
 
-// Follows a chain through `table`: to ENDOFCHAIN when `count` is kEntireChain, else for
-// exactly `count` entries (a chain that ends sooner is corrupt). Ids beyond the table or the
-// file are corrupt; a chain longer than the table has a cycle.
-HRESULT FileImage::WalkChain(const std::vector<std::uint32_t>& table, std::uint32_t start,
-                             std::uint64_t count, std::vector<std::uint32_t>* chain) const {
-    const bool entire = count == kEntireChain;
-    const std::uint64_t bound = &table == &m_fat ? m_fileSectors : table.size();
-    const std::uint64_t limit = std::min<std::uint64_t>(table.size(), bound);
+namespace {
+
+// The stretch of a chain that lies side by side from `id` on: its last sector, and where
+// the chain goes after it.
+std::uint32_t Stretch(const PackedFat& table, std::uint32_t id, std::uint32_t* next) {
+    return table.Follow(id, next);
+}
+
+std::uint32_t Stretch(const std::vector<std::uint32_t>& table, std::uint32_t id,
+                      std::uint32_t* next) {
+    *next = table[id];
+    return id;
+}
+
+// Ids at or beyond `limit` are corrupt; a chain longer than `limit` has a cycle; a chain of
+// a given count that ends sooner is corrupt.
+template <typename Table>
+HRESULT Walk(const Table& table, std::uint64_t limit, std::uint32_t start, std::uint64_t count,
+             SectorRuns* chain) {
+    const bool entire = count == ~std::uint64_t{0};
     if (!entire && count > limit)
         return STG_E_DOCFILECORRUPT;
     std::uint32_t id = start;
-    while (entire ? id != ENDOFCHAIN : chain->size() < count) {
-        if (id >= limit || chain->size() >= limit)
+    while (entire ? id != ENDOFCHAIN : chain->Count() < count) {
+        if (id >= limit)
             return STG_E_DOCFILECORRUPT;
-        chain->push_back(id);
-        id = table[id];
+        std::uint32_t next = 0;
+        const std::uint64_t stretch = std::uint64_t{Stretch(table, id, &next)} - id + 1;
+        const std::uint64_t take =
+            entire ? stretch : std::min<std::uint64_t>(stretch, count - chain->Count());
+        if (id + take > limit || chain->Count() + take > limit)
+            return STG_E_DOCFILECORRUPT;
+        chain->AppendRun(id, static_cast<std::uint32_t>(take));
+        id = take < stretch ? static_cast<std::uint32_t>(id + take) : next;
     }
     return S_OK;
+}
+
+} // namespace
+
+HRESULT FileImage::WalkChain(std::uint32_t start, std::uint64_t count, SectorRuns* chain) const {
+    return Walk(m_fat, std::min(m_fat.Size(), m_fileSectors), start, count, chain);
+}
+
+HRESULT FileImage::WalkMiniChain(std::uint32_t start, std::uint64_t count,
+                                 SectorRuns* chain) const {
+    return Walk(m_miniFat, m_miniFat.size(), start, count, chain);
 }
 
 std::shared_ptr<const CommittedChain> FileImage::RegisterChain(CommittedChain chain) {
@@ -256,20 +284,24 @@ std::vector<bool> FileImage::PinnedSectors() const {
         auto chain = weak.lock();
         if (!chain || chain->mini)
             continue;
-        for (std::uint32_t id : chain->sectors)
-            if (id < pinned.size())
+        chain->sectors.ForEachRun([&](std::uint32_t first, std::uint32_t count) {
+            const std::uint32_t end =
+                std::min<std::uint32_t>(first + count, static_cast<std::uint32_t>(pinned.size()));
+            for (std::uint32_t id = first; id < end; ++id)
                 pinned[id] = true;
+        });
     }
     return pinned;
 }
 
 HRESULT FileImage::LoadTree(NodePtr* rootOut) {
-    std::vector<std::uint32_t> dirChain;
-    HRESULT hr = WalkChain(m_fat, m_firstDirSector, kEntireChain, &dirChain);
+    SectorRuns dirRuns;
+    HRESULT hr = WalkChain(m_firstDirSector, kEntireChain, &dirRuns);
     if (FAILED(hr))
         return hr;
-    if (dirChain.empty())
+    if (dirRuns.Empty())
         return STG_E_DOCFILECORRUPT;
+    std::vector<std::uint32_t> dirChain = dirRuns.ToList();
     const std::size_t sectorSize = std::size_t{1} << m_sectorShift;
     std::vector<std::uint8_t> dir;
     try {
@@ -294,26 +326,37 @@ HRESULT FileImage::LoadTree(NodePtr* rootOut) {
     // Each sector serves one chain or table at most; a second claim is a cycle or a
     // cross-link, and the file is not to be trusted.
     std::vector<bool> claimed(m_fileSectors), claimedMini;
-    auto claim = [](std::vector<bool>& map, const std::vector<std::uint32_t>& ids) {
-        for (std::uint32_t id : ids) {
+    auto claimRun = [](std::vector<bool>& map, std::uint32_t first, std::uint32_t count) {
+        for (std::uint64_t id = first; id < std::uint64_t{first} + count; ++id) {
             if (id >= map.size() || map[id])
                 return false;
             map[id] = true;
         }
         return true;
     };
-    if (!claim(claimed, m_fatSectors) || !claim(claimed, m_difatSectors) ||
-        !claim(claimed, m_miniFatSectors) || !claim(claimed, dirChain))
+    auto claim = [&](std::vector<bool>& map, const SectorRuns& chain) {
+        bool sound = true;
+        chain.ForEachRun([&](std::uint32_t first, std::uint32_t count) {
+            sound = sound && claimRun(map, first, count);
+        });
+        return sound;
+    };
+    auto claimEach = [&](const std::vector<std::uint32_t>& ids) {
+        return std::all_of(ids.begin(), ids.end(),
+                           [&](std::uint32_t id) { return claimRun(claimed, id, 1); });
+    };
+    if (!claimEach(m_fatSectors) || !claimEach(m_difatSectors) ||
+        !claimEach(m_miniFatSectors) || !claim(claimed, dirRuns))
         return STG_E_DOCFILECORRUPT;
 
     const std::uint8_t* rootEntry = entry(0);
     if (rootEntry[dir::kType] != kTypeRoot)
         return STG_E_DOCFILECORRUPT;
     m_miniStreamSize = streamSize(rootEntry);
-    m_miniStreamSectors.clear();
+    m_miniStreamSectors = SectorRuns{};
     m_miniStream.reset();
-    hr = WalkChain(m_fat, GetU32(rootEntry + dir::kStart),
-                   SectorsFor(m_miniStreamSize, m_sectorShift), &m_miniStreamSectors);
+    hr = WalkChain(GetU32(rootEntry + dir::kStart), SectorsFor(m_miniStreamSize, m_sectorShift),
+                   &m_miniStreamSectors);
     if (FAILED(hr))
         return hr;
     if (!claim(claimed, m_miniStreamSectors))
@@ -348,14 +391,14 @@ HRESULT FileImage::LoadTree(NodePtr* rootOut) {
                 chain.mini = true;
                 chain.miniStream = miniStreamChain;
                 HRESULT walked =
-                    WalkChain(m_miniFat, start, SectorsFor(size, kMiniSectorShift), &chain.sectors);
+                    WalkMiniChain(start, SectorsFor(size, kMiniSectorShift), &chain.sectors);
                 if (FAILED(walked))
                     return walked;
                 if (!claim(claimedMini, chain.sectors))
                     return STG_E_DOCFILECORRUPT; // also catches a mini stream too short
             } else {
                 HRESULT walked =
-                    WalkChain(m_fat, start, SectorsFor(size, m_sectorShift), &chain.sectors);
+                    WalkChain(start, SectorsFor(size, m_sectorShift), &chain.sectors);
                 if (FAILED(walked))
                     return walked;
                 if (!claim(claimed, chain.sectors))
@@ -414,7 +457,14 @@ HRESULT FileImage::LoadTree(NodePtr* rootOut) {
             }
         }
         root->dirId = 0;
-        m_claimed = std::move(claimed);
+        m_claimedButFree.clear();
+        m_fat.ForEachFreeRun([&](std::uint32_t first, std::uint32_t count) {
+            const std::uint64_t end = std::min<std::uint64_t>(std::uint64_t{first} + count,
+                                                              claimed.size());
+            for (std::uint64_t id = first; id < end; ++id)
+                if (claimed[id])
+                    m_claimedButFree.push_back(static_cast<std::uint32_t>(id));
+        });
         m_dirChain = std::move(dirChain);
         m_dirBytes = std::move(dir);
         *rootOut = std::move(root);

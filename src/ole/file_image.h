@@ -2,7 +2,9 @@
 // in it. It reads the committed state into an element tree and commits a tree back.
 //
 // Contract: every byte goes through the lock-bytes. Opening reads the header, the DIFAT,
-// the FAT, the mini FAT and the directory, never stream data. A commit writes only to
+// the FAT, the mini FAT and the directory, never stream data. The FAT and every chain are
+// held as runs of consecutive sectors, so what an open file costs in memory follows its
+// directory and its fragmentation, not its size. A commit writes only to
 // sectors that the last committed state does not use (and that no live chain still reads),
 // flushes, and only then writes the header and flushes again: a crash leaves the old or
 // the new state. See file_commit.cpp for the commit itself.
@@ -13,6 +15,8 @@
 #include <vector>
 
 #include "element_node.h"
+#include "packed_fat.h"
+#include "sector_runs.h"
 
 class FileImage : public std::enable_shared_from_this<FileImage> {
 public:
@@ -50,8 +54,10 @@ private:
     HRESULT ReadHeader();
     HRESULT ReadAllocationTables();
     static constexpr std::uint64_t kEntireChain = ~std::uint64_t{0};
-    HRESULT WalkChain(const std::vector<std::uint32_t>& table, std::uint32_t start,
-                      std::uint64_t count, std::vector<std::uint32_t>* chain) const;
+    // Follows a chain through the FAT or the mini FAT: to ENDOFCHAIN when `count` is
+    // kEntireChain, else for exactly `count` sectors.
+    HRESULT WalkChain(std::uint32_t start, std::uint64_t count, SectorRuns* chain) const;
+    HRESULT WalkMiniChain(std::uint32_t start, std::uint64_t count, SectorRuns* chain) const;
     std::shared_ptr<const CommittedChain> RegisterChain(CommittedChain chain);
     // The committed mini stream as a chain (one object while anything reads through it).
     std::shared_ptr<const CommittedChain> MiniStreamChain();
@@ -66,17 +72,17 @@ private:
     std::uint32_t m_transactionSignature = 0;
     std::uint32_t m_firstDirSector = 0;
     std::uint32_t m_fileSectors = 0; // sectors the file holds after its header
-    std::vector<std::uint32_t> m_fat;
+    PackedFat m_fat;
     std::vector<std::uint32_t> m_miniFat;
     std::vector<std::uint32_t> m_fatSectors;   // where the FAT lives
     std::vector<std::uint32_t> m_difatSectors; // where the DIFAT beyond the header lives
     std::vector<std::uint32_t> m_miniFatSectors;
-    // Sectors the committed state uses, as its chains and tables say: a damaged FAT may call
-    // one of them free, and a commit must still not write there.
-    std::vector<bool> m_claimed;
+    // Sectors the committed state uses, as its chains and tables say, that a damaged FAT
+    // calls free: a commit must still not write there. Sorted; empty in a sound file.
+    std::vector<std::uint32_t> m_claimedButFree;
     std::vector<std::uint32_t> m_dirChain;
     std::vector<std::uint8_t> m_dirBytes; // the directory as committed
-    std::vector<std::uint32_t> m_miniStreamSectors;
+    SectorRuns m_miniStreamSectors;
     std::uint64_t m_miniStreamSize = 0;
     std::weak_ptr<const CommittedChain> m_miniStream; // while any stream reads through it
     std::vector<std::weak_ptr<const CommittedChain>> m_chains;

@@ -17,10 +17,12 @@ bool MiniStreamLayout::Keep(const StreamContent& content) const {
     const CommittedChain* base = content.Base();
     if (!content.IsUnchangedBase() || !base->mini || base->miniStream != m_current)
         return false;
-    for (std::uint32_t s : base->sectors)
-        if (s >= m_miniFat.size() || m_miniFat[s] != FREESECT)
-            return false;
-    return true;
+    bool free = true;
+    base->sectors.ForEachRun([&](std::uint32_t first, std::uint32_t count) {
+        for (std::uint64_t s = first; free && s < std::uint64_t{first} + count; ++s)
+            free = s < m_miniFat.size() && m_miniFat[s] == FREESECT;
+    });
+    return free;
 }
 
 std::uint32_t MiniStreamLayout::Allocate() {
@@ -41,7 +43,7 @@ HRESULT MiniStreamLayout::Place(std::vector<DirEntry*>& smallStreams) {
     std::vector<DirEntry*> moving;
     for (DirEntry* e : smallStreams) {
         if (Keep(*e->node->content)) {
-            e->chain = e->node->content->Base()->sectors;
+            e->chain = e->node->content->Base()->sectors.ToList();
             link(e->chain);
         } else {
             moving.push_back(e);

@@ -164,7 +164,7 @@ bool StreamContent::IsUnchangedBase() const {
 
 std::optional<std::uint32_t> StreamContent::UnchangedSector(std::uint64_t index,
                                                             unsigned shift) const {
-    if (!m_base || m_base->mini || index >= m_base->sectors.size())
+    if (!m_base || m_base->mini || index >= m_base->sectors.Count())
         return std::nullopt;
     const std::uint64_t start = index << shift;
     const std::uint64_t end = std::min(start + (std::uint64_t{1} << shift), m_size);
@@ -173,7 +173,7 @@ std::optional<std::uint32_t> StreamContent::UnchangedSector(std::uint64_t index,
     auto it = m_pages.lower_bound(start / kPageSize);
     if (it != m_pages.end() && it->first * kPageSize < end)
         return std::nullopt;
-    return m_base->sectors[index];
+    return m_base->sectors.At(static_cast<std::uint32_t>(index));
 }
 
 void StreamContent::Rebase(std::shared_ptr<const CommittedChain> chain) {

@@ -220,6 +220,42 @@ TEST(SpaceReuse, RewritingAStreamReusesTheSectorsItFreed) {
     EXPECT_EQ(file.Faults(), std::vector<std::string>{});
 }
 
+// Streams grown in turns, a commit after each step, end up in many pieces each: the
+// chains are read, edited and rewritten correctly however they are cut up.
+TEST_P(BothVersions, StreamsGrownInTurnsReadAndEditCorrectly) {
+    MemoryFile file;
+    IStorage* root = file.Create(GetParam());
+    const Bytes a = Pattern(40 * 4096, 3), b = Pattern(40 * 4096, 4);
+    for (const char16_t* name : {u"A", u"B"})
+        ASSERT_EQ(WriteStream(root, name, Bytes(4096, 0)), S_OK);
+    root = file.Reopen();
+    for (std::size_t step = 1; step <= 40; ++step) {
+        for (auto [name, bytes] : {std::pair{u"A", &a}, std::pair{u"B", &b}}) {
+            Ptr<IStream> stream;
+            ASSERT_EQ(root->OpenStream(name, nullptr, kElement, 0, &stream), S_OK);
+            const std::size_t at = (step - 1) * 4096;
+            ASSERT_EQ(stream->Seek(LARGE_INTEGER{.QuadPart = static_cast<LONGLONG>(at)},
+                                   STREAM_SEEK_SET, nullptr),
+                      S_OK);
+            ULONG written = 0;
+            ASSERT_EQ(stream->Write(bytes->data() + at, 4096, &written), S_OK);
+            stream.Reset();
+            ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
+        }
+    }
+    root = file.Reopen();
+    ASSERT_EQ(ReadStream(root, u"A"), a);
+    ASSERT_EQ(ReadStream(root, u"B"), b);
+    Bytes edited = a;
+    edited[77777] ^= 0xFF;
+    ASSERT_EQ(WriteStream(root, u"A", edited), S_OK);
+    ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
+    root = file.Reopen();
+    EXPECT_EQ(ReadStream(root, u"A"), edited);
+    EXPECT_EQ(ReadStream(root, u"B"), b);
+    EXPECT_EQ(file.Faults(), std::vector<std::string>{});
+}
+
 } // namespace
 
 namespace {

@@ -1,0 +1,81 @@
+#include "packed_fat.h"
+
+#include <algorithm>
+
+void PackedFat::Append(std::uint32_t value) {
+    const std::uint32_t sector = m_size++;
+    if (!m_runs.empty()) {
+        Run& last = m_runs.back();
+        const bool single = last.first + 1 == sector;
+        // The last run's final entry links here: the stretch goes on.
+        if (last.value == sector && (last.links || single)) {
+            last.links = true;
+            last.value = value;
+            return;
+        }
+        if (!last.links && last.value == value)
+            return;
+    }
+    m_runs.push_back(Run{sector, value, false});
+}
+
+PackedFat PackedFat::FromTable(const std::vector<std::uint32_t>& table) {
+    PackedFat fat;
+    for (std::uint32_t value : table)
+        fat.Append(value);
+    return fat;
+}
+
+std::size_t PackedFat::RunOf(std::uint32_t sector) const {
+    auto it = std::upper_bound(m_runs.begin(), m_runs.end(), sector,
+                               [](std::uint32_t s, const Run& run) { return s < run.first; });
+    return static_cast<std::size_t>(it - m_runs.begin()) - 1;
+}
+
+std::uint32_t PackedFat::At(std::uint32_t sector) const {
+    if (sector >= m_size)
+        return kFree;
+    const std::size_t i = RunOf(sector);
+    const Run& run = m_runs[i];
+    if (run.links && sector + 1 < run.first + RunLength(i))
+        return sector + 1;
+    return run.value;
+}
+
+std::uint32_t PackedFat::Follow(std::uint32_t sector, std::uint32_t* next) const {
+    const std::size_t i = RunOf(sector);
+    const Run& run = m_runs[i];
+    if (!run.links) {
+        *next = run.value;
+        return sector;
+    }
+    *next = run.value;
+    return run.first + RunLength(i) - 1;
+}
+
+std::uint32_t PackedFat::NextFree(std::uint32_t sector) const {
+    if (sector >= m_size)
+        return sector;
+    for (std::size_t i = RunOf(sector); i < m_runs.size(); ++i) {
+        const Run& run = m_runs[i];
+        if (!run.links && run.value == kFree)
+            return std::max(sector, run.first);
+        if (run.links && run.value == kFree) // a stretch that ends in a free entry
+            return std::max(sector, run.first + RunLength(i) - 1);
+    }
+    return m_size;
+}
+
+void PackedFat::Copy(std::uint64_t from, std::uint32_t count, std::uint32_t* out) const {
+    const std::uint64_t end = from + count;
+    std::uint64_t s = from;
+    while (s < end && s < m_size) {
+        const std::size_t i = RunOf(static_cast<std::uint32_t>(s));
+        const Run& run = m_runs[i];
+        const std::uint64_t runEnd = std::uint64_t{run.first} + RunLength(i);
+        for (; s < std::min(runEnd, end); ++s)
+            *out++ = run.links && s + 1 < runEnd ? static_cast<std::uint32_t>(s + 1) : run.value;
+    }
+    for (; s < end; ++s)
+        *out++ = kFree;
+}

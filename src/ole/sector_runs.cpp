@@ -1,0 +1,40 @@
+#include "sector_runs.h"
+
+#include <algorithm>
+
+SectorRuns SectorRuns::FromList(const std::vector<std::uint32_t>& sectors) {
+    SectorRuns runs;
+    for (std::uint32_t s : sectors)
+        runs.Append(s);
+    return runs;
+}
+
+void SectorRuns::AppendRun(std::uint32_t first, std::uint32_t count) {
+    if (count == 0)
+        return;
+    const bool extends = !m_runs.empty() &&
+                         m_runs.back().first + RunLength(m_runs.size() - 1) == first;
+    if (!extends)
+        m_runs.push_back(Run{first, m_count});
+    m_count += count;
+}
+
+std::uint32_t SectorRuns::At(std::uint32_t index, std::uint32_t* following) const {
+    auto it = std::upper_bound(m_runs.begin(), m_runs.end(), index,
+                               [](std::uint32_t i, const Run& run) { return i < run.index; });
+    const std::size_t run = static_cast<std::size_t>(it - m_runs.begin()) - 1;
+    const std::uint32_t offset = index - m_runs[run].index;
+    if (following)
+        *following = RunLength(run) - offset;
+    return m_runs[run].first + offset;
+}
+
+std::vector<std::uint32_t> SectorRuns::ToList() const {
+    std::vector<std::uint32_t> sectors;
+    sectors.reserve(m_count);
+    ForEachRun([&](std::uint32_t first, std::uint32_t count) {
+        for (std::uint32_t i = 0; i < count; ++i)
+            sectors.push_back(first + i);
+    });
+    return sectors;
+}

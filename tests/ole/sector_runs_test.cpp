@@ -1,0 +1,110 @@
+// The packed forms of the FAT and of chains answer exactly what the plain tables would, on
+// tables that mix long stretches, single links, free space, table marks and damage.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "cfb_format.h"
+#include "packed_fat.h"
+#include "sector_runs.h"
+
+namespace {
+
+using cfb::ENDOFCHAIN;
+using cfb::FATSECT;
+using cfb::FREESECT;
+
+// A FAT of chains laid out in pieces of random length, with gaps of free sectors and table
+// marks, a chain that ends in a free entry and a cross-link: what real and damaged files hold.
+std::vector<std::uint32_t> MixedTable(unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<std::uint32_t> table;
+    auto piece = [&](std::uint32_t length, std::uint32_t tail) {
+        for (std::uint32_t i = 0; i + 1 < length; ++i)
+            table.push_back(static_cast<std::uint32_t>(table.size() + 1));
+        table.push_back(tail);
+    };
+    while (table.size() < 4000) {
+        switch (random() % 6) {
+        case 0: piece(1 + random() % 300, ENDOFCHAIN); break;
+        case 1: table.insert(table.end(), 1 + random() % 40, FREESECT); break;
+        case 2: table.insert(table.end(), 1 + random() % 5, FATSECT); break;
+        case 3: piece(1 + random() % 3, static_cast<std::uint32_t>(random() % 5000)); break;
+        case 4: piece(2, FREESECT); break;
+        default: table.push_back(static_cast<std::uint32_t>(table.size() + 1)); break;
+        }
+    }
+    return table;
+}
+
+TEST(PackedFat, AnswersLikeThePlainTable) {
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        const auto table = MixedTable(seed);
+        const PackedFat fat = PackedFat::FromTable(table);
+        const auto size = static_cast<std::uint32_t>(table.size());
+        ASSERT_EQ(fat.Size(), size);
+        std::uint32_t nextFree = size;
+        for (std::uint32_t s = size; s-- > 0;) {
+            ASSERT_EQ(fat.At(s), table[s]) << seed << " " << s;
+            if (table[s] == FREESECT)
+                nextFree = s;
+            ASSERT_EQ(fat.NextFree(s), nextFree) << seed << " " << s;
+            std::uint32_t next = 0;
+            const std::uint32_t last = fat.Follow(s, &next);
+            ASSERT_GE(last, s);
+            for (std::uint32_t t = s; t < last; ++t)
+                ASSERT_EQ(table[t], t + 1) << seed << " " << s;
+            ASSERT_EQ(next, table[last]);
+        }
+        EXPECT_EQ(fat.At(size + 7), FREESECT);
+        EXPECT_EQ(fat.NextFree(size + 7), size + 7);
+        // Windows that start and end inside runs and reach past the end.
+        std::vector<std::uint32_t> window(128);
+        for (std::uint64_t from = 0; from < size + 64; from += 97) {
+            fat.Copy(from, 128, window.data());
+            for (std::uint64_t i = 0; i < 128; ++i)
+                ASSERT_EQ(window[i], from + i < size ? table[from + i] : FREESECT);
+        }
+        std::vector<bool> free(size);
+        fat.ForEachFreeRun([&](std::uint32_t first, std::uint32_t count) {
+            for (std::uint32_t s = first; s < first + count; ++s)
+                free[s] = true;
+        });
+        for (std::uint32_t s = 0; s < size; ++s)
+            ASSERT_EQ(free[s], table[s] == FREESECT) << seed << " " << s;
+    }
+}
+
+TEST(PackedFat, AStreamInOnePieceIsOneRun) {
+    PackedFat fat;
+    for (std::uint32_t s = 0; s < 1'000'000; ++s)
+        fat.Append(s + 1 < 1'000'000 ? s + 1 : ENDOFCHAIN);
+    std::uint32_t next = 0;
+    EXPECT_EQ(fat.Follow(0, &next), 999'999u);
+    EXPECT_EQ(next, ENDOFCHAIN);
+    EXPECT_EQ(fat.Follow(500'000, &next), 999'999u);
+}
+
+TEST(SectorRuns, PositionsAndStretchesMatchTheList) {
+    std::mt19937 random(7);
+    std::vector<std::uint32_t> list;
+    std::uint32_t sector = 0;
+    while (list.size() < 5000) {
+        sector = random() % 3 == 0 ? static_cast<std::uint32_t>(random() % 100000) : sector + 1;
+        list.push_back(sector);
+    }
+    list.push_back(list.back()); // a repeat is a new run, not a stretch
+    const SectorRuns runs = SectorRuns::FromList(list);
+    ASSERT_EQ(runs.Count(), list.size());
+    EXPECT_EQ(runs.ToList(), list);
+    for (std::uint32_t i = 0; i < list.size(); ++i) {
+        std::uint32_t following = 0;
+        ASSERT_EQ(runs.At(i, &following), list[i]) << i;
+        std::uint32_t expected = 1;
+        while (i + expected < list.size() && list[i + expected] == list[i] + expected)
+            ++expected;
+        ASSERT_EQ(following, expected) << i;
+    }
+}
+
+} // namespace
