@@ -171,28 +171,35 @@ HRESULT CommitWriter::WriteRegularStream(StreamContent& content,
     const std::uint64_t size = content.Size();
     const std::uint64_t count = (size + m_sectorSize - 1) >> m_shift;
     const bool sameFile = content.Base() && content.Base()->image.get() == &m_image;
-    // A sector may stay where it is when its bytes are unchanged and no other stream of this
-    // commit has claimed it already (two nodes may share one content after a copy).
-    auto keep = [&](std::uint64_t index) -> std::optional<std::uint32_t> {
-        if (!sameFile)
-            return std::nullopt;
-        auto s = content.UnchangedSector(index, m_shift);
-        if (s && *s < m_fat.size() && m_fat[*s] == FREESECT)
-            return s;
-        return std::nullopt;
+    // Sectors may stay where they are when their bytes are unchanged and no other stream of
+    // this commit has claimed them already (two nodes may share one content after a copy):
+    // how many from `index` on may.
+    auto keep = [&](std::uint64_t index, std::uint32_t* first) -> std::uint32_t {
+        std::uint32_t length = 0;
+        auto s = sameFile ? content.UnchangedRun(index, m_shift, &length) : std::nullopt;
+        if (!s)
+            return 0;
+        *first = *s;
+        std::uint32_t n = 0;
+        while (n < length && std::uint64_t{*s} + n < m_fat.size() && m_fat[*s + n] == FREESECT)
+            ++n;
+        return n;
     };
     constexpr std::uint64_t kRunSectors = 2048; // up to 1 MiB of 512-byte sectors
     std::vector<std::uint8_t> buffer;
     chain->reserve(count);
+    std::uint32_t first = 0;
     for (std::uint64_t i = 0; i < count;) {
-        if (auto s = keep(i)) {
-            m_fat[*s] = ENDOFCHAIN;
-            chain->push_back(*s);
-            ++i;
+        if (const std::uint32_t kept = keep(i, &first)) {
+            for (std::uint32_t k = 0; k < kept; ++k) {
+                m_fat[first + k] = ENDOFCHAIN;
+                chain->push_back(first + k);
+            }
+            i += kept;
             continue;
         }
         std::uint64_t j = i + 1;
-        while (j < count && j - i < kRunSectors && !keep(j))
+        while (j < count && j - i < kRunSectors && !keep(j, &first))
             ++j;
         const std::uint64_t from = i << m_shift;
         const std::size_t n = static_cast<std::size_t>(std::min(j << m_shift, size) - from);

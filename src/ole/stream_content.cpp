@@ -162,18 +162,26 @@ bool StreamContent::IsUnchangedBase() const {
     return m_base && m_pages.empty() && m_baseLength == m_size && m_size == m_base->size;
 }
 
-std::optional<std::uint32_t> StreamContent::UnchangedSector(std::uint64_t index,
-                                                            unsigned shift) const {
+std::optional<std::uint32_t> StreamContent::UnchangedRun(std::uint64_t index, unsigned shift,
+                                                         std::uint32_t* length) const {
     if (!m_base || m_base->mini || index >= m_base->sectors.Count())
         return std::nullopt;
-    const std::uint64_t start = index << shift;
-    const std::uint64_t end = std::min(start + (std::uint64_t{1} << shift), m_size);
-    if (end > m_baseLength)
+    // Bytes below `unchanged` read from the base as committed: up to the first changed page
+    // at or after this sector, and no further than the base reaches.
+    std::uint64_t unchanged = m_baseLength;
+    auto it = m_pages.lower_bound((index << shift) / kPageSize);
+    if (it != m_pages.end())
+        unchanged = std::min(unchanged, it->first * kPageSize);
+    // A sector is unchanged when all its bytes within the stream are.
+    const std::uint64_t sectors = m_size <= unchanged
+                                      ? (m_size + (std::uint64_t{1} << shift) - 1) >> shift
+                                      : unchanged >> shift;
+    if (sectors <= index)
         return std::nullopt;
-    auto it = m_pages.lower_bound(start / kPageSize);
-    if (it != m_pages.end() && it->first * kPageSize < end)
-        return std::nullopt;
-    return m_base->sectors.At(static_cast<std::uint32_t>(index));
+    std::uint32_t following = 0;
+    const std::uint32_t sector = m_base->sectors.At(static_cast<std::uint32_t>(index), &following);
+    *length = static_cast<std::uint32_t>(std::min<std::uint64_t>(following, sectors - index));
+    return sector;
 }
 
 void StreamContent::Rebase(std::shared_ptr<const CommittedChain> chain) {

@@ -33,8 +33,10 @@ public:
     // True when every byte is read from the base chain just as it was committed.
     bool IsUnchangedBase() const;
     // The base sector that holds exactly the bytes of regular sector `index` (of size
-    // 1 << shift) of this stream, when nothing has changed there since it was committed.
-    std::optional<std::uint32_t> UnchangedSector(std::uint64_t index, unsigned shift) const;
+    // 1 << shift) of this stream, when nothing has changed there since it was committed,
+    // and how many sectors from there on are unchanged and lie side by side (`length`).
+    std::optional<std::uint32_t> UnchangedRun(std::uint64_t index, unsigned shift,
+                                              std::uint32_t* length) const;
 
     // After a commit has written these bytes to `chain`: read from there from now on.
     void Rebase(std::shared_ptr<const CommittedChain> chain);
