@@ -9,6 +9,7 @@
 
 #include "edit_model.h"
 #include "scratch_page.h"
+#include "stream_content.h"
 
 namespace {
 
@@ -309,7 +310,8 @@ struct Template {
     Node model;
 } g_templates[4];
 
-std::size_t g_scratchLimit; // the engine's own budget for pending pages in memory
+std::size_t g_scratchLimit;      // the engine's own budget for pending pages in memory
+std::size_t g_bulkAppendMinimum; // the engine's own smallest bulk append
 
 Bytes EmptyFile(unsigned version) {
     char path[] = "/tmp/kestrin-fuzz-XXXXXX";
@@ -340,6 +342,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
                                              0x0C, 0};                // root commit
     g_scratchLimit = SetScratchMemoryLimit(0);
     SetScratchMemoryLimit(g_scratchLimit);
+    g_bulkAppendMinimum = SetBulkAppendMinimum(0);
+    SetBulkAppendMinimum(g_bulkAppendMinimum);
     for (unsigned v = 0; v < 2; ++v) {
         g_templates[v].file = EmptyFile(v ? 4 : 3);
         Session session(g_templates[v].file, g_templates[v].model);
@@ -349,12 +353,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     return 0;
 }
 
-// The first byte picks the starting file and whether pending pages go to the scratch file
-// almost at once; the rest are the edits.
+// The first byte picks the starting file, whether pending pages go to the scratch file
+// almost at once, and whether writes of a few hundred bytes count as bulk appends (which go
+// straight into the file); the rest are the edits.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0)
         return 0;
     SetScratchMemoryLimit(data[0] & 4 ? 3 * ScratchPage::kSize : g_scratchLimit);
+    SetBulkAppendMinimum(data[0] & 8 ? 256 : g_bulkAppendMinimum);
     const Template& start = g_templates[data[0] % 4];
     Session session(start.file, start.model);
     session.Run(data + 1, size - 1);

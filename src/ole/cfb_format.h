@@ -38,7 +38,7 @@ inline constexpr std::uint32_t kMiniSectorSize = 64;
 inline constexpr std::uint32_t kMiniStreamCutoff = 4096;
 inline constexpr std::uint16_t kMinorVersion = 0x003E;
 inline constexpr std::uint16_t kByteOrder = 0xFFFE;
-inline constexpr unsigned kMaxNameUnits = 31;  // without the terminator
+inline constexpr unsigned kMaxNameUnits = 31; // without the terminator
 
 // Special sector ids.
 inline constexpr std::uint32_t MAXREGSECT = 0xFFFFFFFA;
@@ -65,6 +65,12 @@ inline constexpr std::uint64_t kRangeLockOffset = 0x7FFFFF00;
 // The sector that holds the range-lock bytes, for a given sector shift.
 constexpr std::uint32_t RangeLockSector(unsigned sectorShift) {
     return static_cast<std::uint32_t>((kRangeLockOffset >> sectorShift) - 1);
+}
+
+// The last sector a file may use: a version-3 file may not grow past 2 GiB (the sector
+// shift 9 would allow more, the format does not).
+constexpr std::uint32_t LastUsableSector(unsigned sectorShift) {
+    return sectorShift == 9 ? (0x80000000u >> 9) - 2 : MAXREGSECT;
 }
 
 inline std::uint16_t GetU16(const std::uint8_t* p) {

@@ -5,19 +5,23 @@
 // later commits have moved on (a transacted child's snapshot, say, may still read it).
 #pragma once
 
-#include <cstdint>
-#include <memory>
 #include "ole_types.h"
 #include "sector_runs.h"
+#include <cstdint>
+#include <memory>
 
 class FileImage;
 
 struct CommittedChain {
     std::shared_ptr<FileImage> image;
-    bool mini = false;                  // sectors are mini sectors of the mini stream
-    SectorRuns sectors;                 // in stream order
-    std::uint64_t size = 0;             // bytes
+    bool mini = false;                                // sectors are mini sectors of the mini stream
+    SectorRuns sectors;                               // in stream order
+    std::uint64_t size = 0;                           // bytes
     std::shared_ptr<const CommittedChain> miniStream; // the regular chain mini sectors live in
+    // A pending chain holds bytes appended since the last commit, in sectors past the
+    // committed end of the file (FileImage::GrowPending); `epoch` is the file's at its start.
+    bool pending = false;
+    std::uint64_t epoch = 0;
 
     // Reads n bytes at offset; the caller keeps offset + n within size.
     HRESULT Read(std::uint64_t offset, void* buffer, std::size_t n) const;

@@ -6,7 +6,10 @@
 //     (FileImage::PinnedSectors): snapshots of older states stay readable.
 //  2. New data goes to sectors free in the last committed state, or is appended.
 //  3. A stream sector whose bytes are unchanged since they were committed keeps its place;
-//     only changed sectors are written.
+//     only changed sectors are written. So does a sector of a pending chain: bytes appended
+//     in bulk since the last commit, already written past the committed end of the file
+//     (FileImage::GrowPending), which no committed state and no other chain uses. A commit
+//     ends every pending chain's growth: from then on its sectors may be committed ones.
 //  4. Order: data, mini stream, mini FAT, directory, FAT and DIFAT are written; the bytes
 //     are flushed; the header is written; the bytes are flushed again. Until the header is
 //     written the file is the old state; after the second flush it is the new one.
@@ -30,12 +33,10 @@ using namespace cfb;
 namespace {
 
 // Batches sector writes into runs of consecutive sectors, up to 1 MiB per write.
-// A version-3 file may not grow past 2 GiB (the sector shift 9 allows more, the format not).
 class SectorWriter {
 public:
-    SectorWriter(ILockBytes* bytes, unsigned shift)
-        : m_bytes(bytes), m_shift(shift),
-          m_lastSector(shift == 9 ? (0x80000000u >> 9) - 2 : MAXREGSECT) {}
+    SectorWriter(const FileImage& image, unsigned shift)
+        : m_image(image), m_shift(shift), m_lastSector(LastUsableSector(shift)) {}
 
     HRESULT Put(std::uint32_t sector, const std::uint8_t* data, std::size_t n) {
         if (sector > m_lastSector)
@@ -57,19 +58,15 @@ public:
     HRESULT Flush() {
         if (m_buffer.empty())
             return S_OK;
-        ULONG written = 0;
-        HRESULT hr =
-            m_bytes->WriteAt(ULARGE_INTEGER{.QuadPart = (std::uint64_t{m_first} + 1) << m_shift},
-                             m_buffer.data(), static_cast<ULONG>(m_buffer.size()), &written);
-        if (SUCCEEDED(hr) && written != m_buffer.size())
-            hr = STG_E_WRITEFAULT;
+        HRESULT hr = m_image.WriteSectorBytes((std::uint64_t{m_first} + 1) << m_shift,
+                                              m_buffer.data(), m_buffer.size());
         m_buffer.clear();
         return hr;
     }
 
 private:
     static constexpr std::size_t kRun = 1 << 20;
-    ILockBytes* m_bytes;
+    const FileImage& m_image;
     unsigned m_shift;
     std::uint32_t m_lastSector;
     std::uint32_t m_first = 0;
@@ -82,7 +79,7 @@ class CommitWriter {
 public:
     explicit CommitWriter(FileImage& image)
         : m_image(image), m_shift(image.m_sectorShift), m_sectorSize(1u << m_shift),
-          m_out(image.m_bytes, m_shift) {}
+          m_out(image, m_shift) {}
 
     HRESULT Run(ElementNode& root);
 
@@ -105,7 +102,8 @@ private:
     SectorWriter m_out;
     std::vector<std::uint32_t> m_fat; // the new FAT
     std::vector<bool> m_pinned;
-    std::uint32_t m_oldCount = 0;
+    std::uint32_t m_oldCount = 0;    // sectors of the file before: what the commit may reuse
+    std::uint32_t m_usedSectors = 0; // sectors of the file after, before the FAT's padding
     std::uint32_t m_cursor = 0;
     DirectoryLayout m_directory;
     std::vector<std::uint32_t> m_miniFat;
@@ -381,6 +379,7 @@ HRESULT CommitWriter::WriteTables() {
             break;
         }
     }
+    m_usedSectors = static_cast<std::uint32_t>(m_fat.size());
     m_fat.resize(m_fatSectors.size() * perSector, FREESECT);
     std::vector<std::uint8_t> sector(m_sectorSize);
     for (std::size_t k = 0; k < m_fatSectors.size(); ++k) {
@@ -458,7 +457,8 @@ void CommitWriter::Adopt() {
     img.m_dirChain = std::move(m_dirChain);
     img.m_dirBytes = std::move(m_dirBytes);
     img.m_transactionSignature += 1;
-    img.m_fileSectors = std::max(img.m_fileSectors, img.m_fat.Size());
+    img.m_epoch += 1;
+    img.m_fileSectors = std::max(img.m_fileSectors, m_usedSectors);
     img.m_claimedButFree.clear();
     m_directory.RememberIds();
     auto& entries = m_directory.Entries();
@@ -486,7 +486,7 @@ void CommitWriter::Adopt() {
 
 HRESULT CommitWriter::Run(ElementNode& root) {
     try {
-        m_oldCount = std::max(m_image.m_fileSectors, m_image.m_fat.Size());
+        m_oldCount = std::max(m_image.m_fileSectors, m_image.m_pendingEnd);
         m_fat.assign(m_oldCount, FREESECT);
         const std::uint32_t rangeLock = RangeLockSector(m_shift);
         if (rangeLock < m_oldCount)

@@ -104,6 +104,95 @@ HRESULT FileImage::ReadSectorBytes(std::uint64_t offset, void* buffer, std::size
     return S_OK;
 }
 
+HRESULT FileImage::WriteSectorBytes(std::uint64_t offset, const void* buffer, std::size_t n) const {
+    const auto* in = static_cast<const std::uint8_t*>(buffer);
+    while (n > 0) {
+        const ULONG want = static_cast<ULONG>(std::min<std::size_t>(n, 1u << 30));
+        ULONG written = 0;
+        HRESULT hr = m_bytes->WriteAt(ULARGE_INTEGER{.QuadPart = offset}, in, want, &written);
+        if (SUCCEEDED(hr) && written != want)
+            hr = STG_E_WRITEFAULT;
+        if (FAILED(hr))
+            return hr;
+        in += want;
+        offset += want;
+        n -= want;
+    }
+    return S_OK;
+}
+
+std::shared_ptr<CommittedChain> FileImage::NewPendingChain() {
+    // With no pending chain alive (all committed or dropped), the space they took past the
+    // committed end is free again: start from the end once more.
+    const bool anyAlive = std::any_of(m_chains.begin(), m_chains.end(), [](const auto& weak) {
+        auto chain = weak.lock();
+        return chain && chain->pending;
+    });
+    if (!anyAlive)
+        m_pendingEnd = 0;
+    CommittedChain chain;
+    chain.pending = true;
+    chain.epoch = m_epoch;
+    return RegisterChain(std::move(chain));
+}
+
+bool FileImage::CanGrow(const CommittedChain& chain) const {
+    return chain.pending && chain.epoch == m_epoch && chain.image.get() == this &&
+           SUCCEEDED(m_failure);
+}
+
+HRESULT FileImage::GrowPending(CommittedChain& chain, const std::uint8_t* in, std::size_t n) {
+    const std::size_t sectorSize = std::size_t{1} << m_sectorShift;
+    const std::size_t used = static_cast<std::size_t>(chain.size & (sectorSize - 1));
+    const std::size_t head = used ? std::min(n, sectorSize - used) : 0;
+    const std::uint64_t count = (n - head + sectorSize - 1) >> m_sectorShift;
+    // Past the committed state and every earlier pending chain; never the range-lock sector.
+    const std::uint64_t first = std::max(m_pendingEnd, m_fileSectors);
+    const std::uint32_t rangeLock = RangeLockSector(m_sectorShift);
+    const bool skipsLock = count && first <= rangeLock && rangeLock < first + count;
+    const std::uint64_t end = first + count + (skipsLock ? 1 : 0);
+    if (count && end - 1 > LastUsableSector(m_sectorShift))
+        return STG_E_DOCFILETOOLARGE;
+    if (head) {
+        const std::uint32_t last = chain.sectors.At(chain.sectors.Count() - 1);
+        HRESULT hr =
+            WriteSectorBytes(((std::uint64_t{last} + 1) << m_sectorShift) + used, in, head);
+        if (FAILED(hr))
+            return hr;
+    }
+    m_pendingEnd = static_cast<std::uint32_t>(std::max<std::uint64_t>(m_pendingEnd, end));
+    SectorRuns added;
+    std::size_t done = head;
+    // Sectors [from, to) take the next bytes; the last sector is padded with zeros.
+    auto writeRun = [&](std::uint64_t from, std::uint64_t to) -> HRESULT {
+        if (from >= to)
+            return S_OK;
+        const std::size_t bytes = static_cast<std::size_t>(
+            std::min<std::uint64_t>((to - from) << m_sectorShift, n - done));
+        const std::size_t whole = bytes & ~(sectorSize - 1);
+        const std::uint64_t at = (from + 1) << m_sectorShift;
+        HRESULT hr = WriteSectorBytes(at, in + done, whole);
+        if (SUCCEEDED(hr) && whole < bytes) {
+            std::vector<std::uint8_t> last(sectorSize, 0);
+            std::memcpy(last.data(), in + done + whole, bytes - whole);
+            hr = WriteSectorBytes(at + whole, last.data(), sectorSize);
+        }
+        added.AppendRun(static_cast<std::uint32_t>(from), static_cast<std::uint32_t>(to - from));
+        done += bytes;
+        return hr;
+    };
+    HRESULT hr = skipsLock ? writeRun(first, rangeLock) : writeRun(first, end);
+    if (SUCCEEDED(hr) && skipsLock)
+        hr = writeRun(rangeLock + 1, end);
+    if (FAILED(hr))
+        return hr;
+    added.ForEachRun([&](std::uint32_t from, std::uint32_t runCount) {
+        chain.sectors.AppendRun(from, runCount);
+    });
+    chain.size += n;
+    return S_OK;
+}
+
 HRESULT FileImage::ReadHeader() {
     std::uint8_t h[kHeaderSize];
     ULONG got = 0;
@@ -198,15 +287,31 @@ HRESULT FileImage::ReadAllocationTables() {
     if (FAILED(hr))
         return hr;
     m_miniFatSectors = miniFatSectors.ToList();
-    std::vector<std::uint8_t> sector(sectorSize);
-    for (std::uint32_t id : m_miniFatSectors) {
-        hr = ReadSectorBytes((std::uint64_t{id} + 1) << m_sectorShift, sector.data(), sectorSize);
-        if (FAILED(hr))
-            return hr;
-        for (std::uint32_t i = 0; i < perSector; ++i)
-            m_miniFat.push_back(GetU32(sector.data() + 4 * i));
-    }
+    std::vector<std::uint8_t> bytes;
+    hr = ReadChain(miniFatSectors, &bytes);
+    if (FAILED(hr))
+        return hr;
+    m_miniFat.resize(bytes.size() / 4);
+    for (std::size_t i = 0; i < m_miniFat.size(); ++i)
+        m_miniFat[i] = GetU32(bytes.data() + 4 * i);
     return S_OK;
+}
+
+HRESULT FileImage::ReadChain(const SectorRuns& chain, std::vector<std::uint8_t>* bytes) const {
+    try {
+        bytes->resize(std::size_t{chain.Count()} << m_sectorShift);
+    } catch (const std::bad_alloc&) {
+        return STG_E_INSUFFICIENTMEMORY;
+    }
+    HRESULT hr = S_OK;
+    std::uint8_t* out = bytes->data();
+    chain.ForEachRun([&](std::uint32_t first, std::uint32_t count) {
+        const std::size_t n = std::size_t{count} << m_sectorShift;
+        if (SUCCEEDED(hr))
+            hr = ReadSectorBytes((std::uint64_t{first} + 1) << m_sectorShift, out, n);
+        out += n;
+    });
+    return hr;
 }
 
 namespace {
@@ -258,9 +363,9 @@ HRESULT FileImage::WalkMiniChain(std::uint32_t start, std::uint64_t count,
     return Walk(m_miniFat, m_miniFat.size(), start, count, chain);
 }
 
-std::shared_ptr<const CommittedChain> FileImage::RegisterChain(CommittedChain chain) {
+std::shared_ptr<CommittedChain> FileImage::RegisterChain(CommittedChain chain) {
     chain.image = shared_from_this();
-    auto registered = std::make_shared<const CommittedChain>(std::move(chain));
+    auto registered = std::make_shared<CommittedChain>(std::move(chain));
     if (m_chains.size() > 64 && m_chains.size() == m_chains.capacity())
         std::erase_if(m_chains, [](const auto& weak) { return weak.expired(); });
     m_chains.push_back(registered);
@@ -279,7 +384,7 @@ std::shared_ptr<const CommittedChain> FileImage::MiniStreamChain() {
 }
 
 std::vector<bool> FileImage::PinnedSectors() const {
-    std::vector<bool> pinned(m_fileSectors);
+    std::vector<bool> pinned(std::max(m_fileSectors, m_pendingEnd));
     for (const auto& weak : m_chains) {
         auto chain = weak.lock();
         if (!chain || chain->mini)
@@ -302,19 +407,10 @@ HRESULT FileImage::LoadTree(NodePtr* rootOut) {
     if (dirRuns.Empty())
         return STG_E_DOCFILECORRUPT;
     std::vector<std::uint32_t> dirChain = dirRuns.ToList();
-    const std::size_t sectorSize = std::size_t{1} << m_sectorShift;
     std::vector<std::uint8_t> dir;
-    try {
-        dir.resize(dirChain.size() * sectorSize);
-    } catch (const std::bad_alloc&) {
-        return STG_E_INSUFFICIENTMEMORY;
-    }
-    for (std::size_t i = 0; i < dirChain.size(); ++i) {
-        hr = ReadSectorBytes((std::uint64_t{dirChain[i]} + 1) << m_sectorShift,
-                             dir.data() + i * sectorSize, sectorSize);
-        if (FAILED(hr))
-            return hr;
-    }
+    hr = ReadChain(dirRuns, &dir);
+    if (FAILED(hr))
+        return hr;
     const std::uint32_t entryCount = static_cast<std::uint32_t>(dir.size() / kDirEntrySize);
     auto entry = [&](std::uint32_t id) { return dir.data() + std::size_t{id} * kDirEntrySize; };
     const bool v3 = m_sectorShift == 9;
@@ -345,8 +441,8 @@ HRESULT FileImage::LoadTree(NodePtr* rootOut) {
         return std::all_of(ids.begin(), ids.end(),
                            [&](std::uint32_t id) { return claimRun(claimed, id, 1); });
     };
-    if (!claimEach(m_fatSectors) || !claimEach(m_difatSectors) ||
-        !claimEach(m_miniFatSectors) || !claim(claimed, dirRuns))
+    if (!claimEach(m_fatSectors) || !claimEach(m_difatSectors) || !claimEach(m_miniFatSectors) ||
+        !claim(claimed, dirRuns))
         return STG_E_DOCFILECORRUPT;
 
     const std::uint8_t* rootEntry = entry(0);
@@ -397,8 +493,7 @@ HRESULT FileImage::LoadTree(NodePtr* rootOut) {
                 if (!claim(claimedMini, chain.sectors))
                     return STG_E_DOCFILECORRUPT; // also catches a mini stream too short
             } else {
-                HRESULT walked =
-                    WalkChain(start, SectorsFor(size, m_sectorShift), &chain.sectors);
+                HRESULT walked = WalkChain(start, SectorsFor(size, m_sectorShift), &chain.sectors);
                 if (FAILED(walked))
                     return walked;
                 if (!claim(claimed, chain.sectors))
@@ -459,8 +554,8 @@ HRESULT FileImage::LoadTree(NodePtr* rootOut) {
         root->dirId = 0;
         m_claimedButFree.clear();
         m_fat.ForEachFreeRun([&](std::uint32_t first, std::uint32_t count) {
-            const std::uint64_t end = std::min<std::uint64_t>(std::uint64_t{first} + count,
-                                                              claimed.size());
+            const std::uint64_t end =
+                std::min<std::uint64_t>(std::uint64_t{first} + count, claimed.size());
             for (std::uint64_t id = first; id < end; ++id)
                 if (claimed[id])
                     m_claimedButFree.push_back(static_cast<std::uint32_t>(id));

@@ -46,6 +46,20 @@ public:
     unsigned MajorVersion() const { return m_sectorShift == 12 ? 4 : 3; }
     // Reads bytes at a file offset; bytes beyond the end of the file read as zeros.
     HRESULT ReadSectorBytes(std::uint64_t offset, void* buffer, std::size_t n) const;
+    // Writes bytes at a file offset; a short write is STG_E_WRITEFAULT.
+    HRESULT WriteSectorBytes(std::uint64_t offset, const void* buffer, std::size_t n) const;
+
+    // Bulk appends: bytes appended to a stream go at once to sectors past the committed end
+    // of the file, which neither the committed state nor any live chain uses, and the next
+    // commit keeps them where they are instead of copying them through pending pages.
+    // A new, empty pending chain of this file.
+    std::shared_ptr<CommittedChain> NewPendingChain();
+    // True while `chain` may grow: a pending chain of this file with no commit since it began
+    // (a commit may have taken its sectors into the committed state).
+    bool CanGrow(const CommittedChain& chain) const;
+    // Appends n bytes to a chain that CanGrow; its owner must hold the only reference.
+    // STG_E_DOCFILETOOLARGE when the sectors would lie past the format's limit.
+    HRESULT GrowPending(CommittedChain& chain, const std::uint8_t* in, std::size_t n);
 
 private:
     friend class CommitWriter;
@@ -58,7 +72,9 @@ private:
     // kEntireChain, else for exactly `count` sectors.
     HRESULT WalkChain(std::uint32_t start, std::uint64_t count, SectorRuns* chain) const;
     HRESULT WalkMiniChain(std::uint32_t start, std::uint64_t count, SectorRuns* chain) const;
-    std::shared_ptr<const CommittedChain> RegisterChain(CommittedChain chain);
+    // The bytes of a chain of whole sectors, read a run of adjacent sectors at a time.
+    HRESULT ReadChain(const SectorRuns& chain, std::vector<std::uint8_t>* bytes) const;
+    std::shared_ptr<CommittedChain> RegisterChain(CommittedChain chain);
     // The committed mini stream as a chain (one object while anything reads through it).
     std::shared_ptr<const CommittedChain> MiniStreamChain();
     // Sectors that a live chain reads: the commit must not hand them out.
@@ -85,5 +101,7 @@ private:
     SectorRuns m_miniStreamSectors;
     std::uint64_t m_miniStreamSize = 0;
     std::weak_ptr<const CommittedChain> m_miniStream; // while any stream reads through it
+    std::uint32_t m_pendingEnd = 0;                   // pending chains use sectors below this
+    std::uint64_t m_epoch = 0;                        // commits so far
     std::vector<std::weak_ptr<const CommittedChain>> m_chains;
 };

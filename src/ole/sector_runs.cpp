@@ -12,8 +12,8 @@ SectorRuns SectorRuns::FromList(const std::vector<std::uint32_t>& sectors) {
 void SectorRuns::AppendRun(std::uint32_t first, std::uint32_t count) {
     if (count == 0)
         return;
-    const bool extends = !m_runs.empty() &&
-                         m_runs.back().first + RunLength(m_runs.size() - 1) == first;
+    const bool extends =
+        !m_runs.empty() && m_runs.back().first + RunLength(m_runs.size() - 1) == first;
     if (!extends)
         m_runs.push_back(Run{first, m_count});
     m_count += count;

@@ -1,9 +1,22 @@
 #include "stream_content.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <new>
 #include <vector>
+
+#include "file_image.h"
+
+namespace {
+
+std::atomic<std::size_t> bulkAppendMinimum{std::size_t{64} << 10};
+
+} // namespace
+
+std::size_t SetBulkAppendMinimum(std::size_t bytes) {
+    return bulkAppendMinimum.exchange(bytes);
+}
 
 StreamContent::StreamContent(std::shared_ptr<const CommittedChain> base)
     : m_size(base->size), m_base(std::move(base)), m_baseLength(m_size) {}
@@ -108,8 +121,38 @@ HRESULT StreamContent::WriteNewPages(std::uint64_t index, const std::uint8_t* in
     return S_OK;
 }
 
-HRESULT StreamContent::Write(std::uint64_t offset, const void* buffer, std::size_t n) {
+HRESULT StreamContent::AppendInFile(FileImage& file, const std::uint8_t* in, std::size_t n) {
+    std::shared_ptr<CommittedChain> chain;
+    if (m_size == 0 && m_pages.empty()) {
+        if (n < bulkAppendMinimum)
+            return S_FALSE;
+        chain = file.NewPendingChain();
+    } else if (m_base && m_base.use_count() == 1 && file.CanGrow(*m_base) &&
+               m_baseLength == m_size && m_base->size == m_size &&
+               (m_pages.empty() || m_pages.rbegin()->first < m_size / kPageSize)) {
+        // Made mutable by the file; nothing else shares it, so growing it changes no copy.
+        chain = std::const_pointer_cast<CommittedChain>(m_base);
+    } else {
+        return S_FALSE;
+    }
+    HRESULT hr = file.GrowPending(*chain, in, n);
+    if (hr == STG_E_DOCFILETOOLARGE)
+        return S_FALSE; // pages take the bytes; the commit reports the size if it persists
+    if (FAILED(hr))
+        return hr;
+    m_base = std::move(chain);
+    m_size = m_baseLength = m_base->size;
+    return S_OK;
+}
+
+HRESULT StreamContent::Write(std::uint64_t offset, const void* buffer, std::size_t n,
+                             FileImage* file) {
     const auto* in = static_cast<const std::uint8_t*>(buffer);
+    if (file && offset == m_size && n > 0) {
+        HRESULT hr = AppendInFile(*file, in, n);
+        if (hr != S_FALSE)
+            return hr;
+    }
     for (std::uint64_t pos = offset; pos < offset + n;) {
         const std::uint64_t index = pos / kPageSize;
         std::size_t whole = 0;

@@ -24,7 +24,9 @@ public:
     // Reads n bytes at offset; the caller keeps offset + n within Size().
     HRESULT Read(std::uint64_t offset, void* buffer, std::size_t n) const;
     // Writes n bytes at offset, growing the stream (with zeros before offset) as needed.
-    HRESULT Write(std::uint64_t offset, const void* buffer, std::size_t n);
+    // Given the stream's file, bulk appends go straight into it (FileImage::GrowPending).
+    HRESULT Write(std::uint64_t offset, const void* buffer, std::size_t n,
+                  FileImage* file = nullptr);
     // Shrinks, or grows with zero bytes.
     HRESULT SetSize(std::uint64_t size);
 
@@ -42,6 +44,8 @@ public:
     void Rebase(std::shared_ptr<const CommittedChain> chain);
 
 private:
+    // S_FALSE when the bytes cannot be appended in the file, and pages must take them.
+    HRESULT AppendInFile(FileImage& file, const std::uint8_t* in, std::size_t n);
     HRESULT MutablePage(std::uint64_t index, ScratchPage** page);
     HRESULT WriteNewPages(std::uint64_t index, const std::uint8_t* in, std::size_t count);
 
@@ -51,6 +55,10 @@ private:
     // Changed pages. Bytes of a page beyond m_size are always zero.
     std::map<std::uint64_t, std::shared_ptr<ScratchPage>> m_pages;
 };
+
+// The smallest write that starts a stream's bytes in its file rather than in pages; returns
+// the value before. For tests that want small writes to take that path.
+std::size_t SetBulkAppendMinimum(std::size_t bytes);
 
 // Copies content for a node in the file of `target`: shares its pages and base chain when it
 // comes from the same file, or copies the bytes when it comes from another (whose sectors

@@ -36,9 +36,8 @@ public:
         if (!IsValid())
             return STG_E_REVERTED;
         const ULONGLONG size = Size();
-        const ULONG n = m_position < size
-                            ? static_cast<ULONG>(std::min<ULONGLONG>(cb, size - m_position))
-                            : 0;
+        const ULONG n =
+            m_position < size ? static_cast<ULONG>(std::min<ULONGLONG>(cb, size - m_position)) : 0;
         if (n) {
             HRESULT hr = m_node->content->Read(m_position, pv, n);
             if (FAILED(hr))
@@ -58,7 +57,7 @@ public:
         HRESULT hr = CheckWrite(m_position + cb);
         if (FAILED(hr) || cb == 0)
             return hr;
-        hr = m_node->MutableContent().Write(m_position, pv, cb);
+        hr = m_node->MutableContent().Write(m_position, pv, cb, m_parent->Image());
         if (FAILED(hr))
             return hr;
         m_position += cb;
@@ -68,8 +67,7 @@ public:
         return S_OK;
     }
 
-    HRESULT Seek(LARGE_INTEGER dlibMove, DWORD dwOrigin,
-                 ULARGE_INTEGER* plibNewPosition) override {
+    HRESULT Seek(LARGE_INTEGER dlibMove, DWORD dwOrigin, ULARGE_INTEGER* plibNewPosition) override {
         if (!IsValid())
             return STG_E_REVERTED;
         LONGLONG base = 0;

@@ -328,6 +328,7 @@ HRESULT ApplyEdit(IStorage* root) {
     const std::function<HRESULT()> steps[] = {
         [&] { return WriteStream(root, u"Fresh", Pattern(40, 21)); },
         [&] { return WriteStream(root, u"Fresh10k", Pattern(10000, 22)); },
+        [&] { return WriteStream(root, u"Bulk", Pattern(100000, 27)); },    // written at once
         [&] { return WriteInto(root, u"S3000", 3000, Pattern(3000, 23)); }, // up across 4096
         [&] { return Resize(root, u"S5000", 100); },                        // and down
         [&] { return WriteInto(root, u"S70000", 35000, Pattern(10, 24)); },
@@ -349,6 +350,7 @@ HRESULT ApplyEdit(IStorage* root) {
 Dump Edited(Dump d) {
     d["Fresh"] = Pattern(40, 21);
     d["Fresh10k"] = Pattern(10000, 22);
+    d["Bulk"] = Pattern(100000, 27);
     Splice(&d["S3000"], 3000, Pattern(3000, 23));
     d["S5000"].resize(100);
     Splice(&d["S70000"], 35000, Pattern(10, 24));
@@ -400,7 +402,10 @@ TEST(CrashTest, CommitWritesDataFlushesThenWritesHeaderAndFlushes) {
     const Scenario& s = TheScenario();
     ASSERT_EQ(s.commit, S_OK);
     ASSERT_NO_FATAL_FAILURE(ExpectFile(s.base, s.oldState));
-    EXPECT_EQ(s.eventsBeforeCommit, 0u) << "a transacted root wrote before its commit";
+    // Before its commit a transacted root writes only bulk appends, past the committed end.
+    EXPECT_GT(s.eventsBeforeCommit, 0u);
+    for (std::size_t i = 0; i < s.eventsBeforeCommit; ++i)
+        EXPECT_TRUE(!s.events[i].flush && s.events[i].offset >= s.base.size()) << "event " << i + 1;
     EXPECT_TRUE(s.oldState.count("Doomed/B") && s.oldState.count("Keep/Sub/Inner"));
     EXPECT_TRUE(s.newState == Edited(s.oldState)) << Diff(s.newState, Edited(s.oldState));
     // The header write is the only write to the first sector, after a flush and before the
@@ -420,8 +425,9 @@ TEST(CrashTest, CrashAtAnyEventLeavesExactlyTheOldOrTheNewState) {
     ASSERT_EQ(s.commit, S_OK);
     const std::size_t n = s.events.size();
     int cases = 0, sawOld = 0, sawNew = 0;
+    // From the first event of the commit (the edit's bulk writes are not flushed yet) to
     // k = n + 1: the machine dies after the commit returned.
-    for (std::size_t k = 1; k <= n + 1; ++k) {
+    for (std::size_t k = s.eventsBeforeCommit + 1; k <= n + 1; ++k) {
         Ptr<CrashingLockBytes> disk;
         *&disk = new CrashingLockBytes(s.base);
         disk->CrashAt(k);
@@ -467,13 +473,24 @@ TEST(CrashTest, FailedWriteOrFlushFailsTheCommitAndSticksUntilRevert) {
         *&disk = new CrashingLockBytes(s.base);
         disk->FailFrom(k);
         Ptr<IStorage> root;
+        if (k <= s.eventsBeforeCommit) {
+            // A bulk append that meets a full disk reports it; the file is untouched.
+            ASSERT_EQ(
+                StgOpenStorageOnILockBytes(disk.get(), nullptr, kTransacted, nullptr, 0, &root),
+                S_OK);
+            EXPECT_EQ(ApplyEdit(root.get()), STG_E_MEDIUMFULL);
+            ++mediumFull;
+            root.Reset();
+            ASSERT_NO_FATAL_FAILURE(ExpectFile(disk->View(), s.oldState));
+            continue;
+        }
         ASSERT_NO_FATAL_FAILURE(OpenAndEdit(disk.get(), root));
         Ptr<IStream> held;
         ASSERT_EQ(root->OpenStream(u"S100", nullptr, kElement, 0, &held), S_OK);
         Ptr<IStorage> keep;
-        ASSERT_EQ(root->OpenStorage(u"Keep", nullptr, kElement | STGM_TRANSACTED, nullptr, 0,
-                                    &keep),
-                  S_OK);
+        ASSERT_EQ(
+            root->OpenStorage(u"Keep", nullptr, kElement | STGM_TRANSACTED, nullptr, 0, &keep),
+            S_OK);
         ASSERT_EQ(WriteStream(keep.get(), u"Pending", Pattern(3)), S_OK);
         const HRESULT hr = root->Commit(STGC_OVERWRITE);
         ASSERT_TRUE(FAILED(hr));

@@ -26,12 +26,24 @@ std::vector<std::uint32_t> MixedTable(unsigned seed) {
     };
     while (table.size() < 4000) {
         switch (random() % 6) {
-        case 0: piece(1 + random() % 300, ENDOFCHAIN); break;
-        case 1: table.insert(table.end(), 1 + random() % 40, FREESECT); break;
-        case 2: table.insert(table.end(), 1 + random() % 5, FATSECT); break;
-        case 3: piece(1 + random() % 3, static_cast<std::uint32_t>(random() % 5000)); break;
-        case 4: piece(2, FREESECT); break;
-        default: table.push_back(static_cast<std::uint32_t>(table.size() + 1)); break;
+        case 0:
+            piece(1 + random() % 300, ENDOFCHAIN);
+            break;
+        case 1:
+            table.insert(table.end(), 1 + random() % 40, FREESECT);
+            break;
+        case 2:
+            table.insert(table.end(), 1 + random() % 5, FATSECT);
+            break;
+        case 3:
+            piece(1 + random() % 3, static_cast<std::uint32_t>(random() % 5000));
+            break;
+        case 4:
+            piece(2, FREESECT);
+            break;
+        default:
+            table.push_back(static_cast<std::uint32_t>(table.size() + 1));
+            break;
         }
     }
     return table;

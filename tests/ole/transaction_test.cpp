@@ -1,6 +1,9 @@
 // Transacted and direct storages: what reaches the file, and when.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+
 #include "test_support.h"
 #include "utf16.h"
 
@@ -8,8 +11,8 @@ namespace {
 
 constexpr DWORD kRootRW = STGM_TRANSACTED | STGM_SHARE_DENY_WRITE | STGM_READWRITE; // 0x10022
 constexpr DWORD kSubTransacted = STGM_TRANSACTED | STGM_SHARE_EXCLUSIVE | STGM_READWRITE;
-constexpr DWORD kElement = STGM_SHARE_EXCLUSIVE | STGM_READWRITE;                    // 0x12
-constexpr DWORD kCreate = STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_READWRITE;       // 0x1012
+constexpr DWORD kElement = STGM_SHARE_EXCLUSIVE | STGM_READWRITE;              // 0x12
+constexpr DWORD kCreate = STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_READWRITE; // 0x1012
 
 class TransactionTest : public ::testing::Test {
 protected:
@@ -26,10 +29,15 @@ protected:
 
     std::vector<std::string> ListFile() {
         Ptr<IStorage> root;
-        EXPECT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_NONE,
-                                 nullptr, 0, &root),
+        EXPECT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_NONE, nullptr,
+                                 0, &root),
                   S_OK);
         return root ? ListElements(root.get()) : std::vector<std::string>{};
+    }
+
+    Bytes FileBytes() const {
+        std::ifstream in(m_dir.Path("file.cfb"), std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
     }
 
     ScratchDir m_dir;
@@ -87,25 +95,25 @@ TEST_F(TransactionTest, TransactedSubStorageCommitsIntoParentThenParentToFile) {
     // The file has none of it until the root commits.
     {
         Ptr<IStorage> file;
-        ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_NONE,
-                                 nullptr, 0, &file),
+        ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_NONE, nullptr,
+                                 0, &file),
                   S_OK);
         Ptr<IStorage> sub;
-        ASSERT_EQ(file->OpenStorage(u"Sub", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr,
-                                    0, &sub),
-                  S_OK);
+        ASSERT_EQ(
+            file->OpenStorage(u"Sub", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &sub),
+            S_OK);
         EXPECT_EQ(ListElements(sub.get()), (std::vector<std::string>{"Inner"}));
     }
     ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
     root.Reset();
     Ptr<IStorage> file;
-    ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_NONE, nullptr,
-                             0, &file),
+    ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_NONE, nullptr, 0,
+                             &file),
               S_OK);
     Ptr<IStorage> sub;
-    ASSERT_EQ(file->OpenStorage(u"Sub", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0,
-                                &sub),
-              S_OK);
+    ASSERT_EQ(
+        file->OpenStorage(u"Sub", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &sub),
+        S_OK);
     EXPECT_EQ(ListElements(sub.get()), (std::vector<std::string>{"Kept", "Inner"}));
     EXPECT_EQ(ReadStream(sub.get(), u"Inner"), Pattern(5000, 2));
 }
@@ -138,9 +146,9 @@ TEST_F(TransactionTest, EditsAfterCommitsKeepEveryEarlierCommittedByte) {
         const std::size_t n = round == 0 ? big.size() : 700;
         if (round > 0)
             std::fill_n(big.begin() + at, n, static_cast<std::uint8_t>(round));
-        ASSERT_EQ(s->Seek(LARGE_INTEGER{.QuadPart = static_cast<LONGLONG>(at)}, STREAM_SEEK_SET,
-                          nullptr),
-                  S_OK);
+        ASSERT_EQ(
+            s->Seek(LARGE_INTEGER{.QuadPart = static_cast<LONGLONG>(at)}, STREAM_SEEK_SET, nullptr),
+            S_OK);
         ASSERT_EQ(s->Write(big.data() + at, static_cast<ULONG>(n), nullptr), S_OK);
         s.Reset();
         ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
@@ -149,8 +157,8 @@ TEST_F(TransactionTest, EditsAfterCommitsKeepEveryEarlierCommittedByte) {
     }
     root.Reset();
     Ptr<IStorage> file;
-    ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_NONE, nullptr,
-                             0, &file),
+    ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_NONE, nullptr, 0,
+                             &file),
               S_OK);
     EXPECT_EQ(ReadStream(file.get(), u"Big"), big);
 }
@@ -169,6 +177,57 @@ TEST_F(TransactionTest, SnapshotOfOpenSubStorageSurvivesRootCommits) {
     EXPECT_EQ(ReadStream(sub.get(), u"Inner"), Pattern(5000, 2));
 }
 
+// Bytes appended in bulk are written into the file before the commit. They must stay right
+// through snapshots, reverts and commits, and keep growing correctly afterwards.
+TEST_F(TransactionTest, BulkAppendsSurviveSnapshotsRevertsAndLaterGrowth) {
+    const Bytes first = Pattern(200'000 + 77, 11), second = Pattern(150'000, 12);
+    Bytes both = first;
+    both.insert(both.end(), second.begin(), second.end());
+    {
+        Ptr<IStorage> root, sub;
+        ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, kRootRW, nullptr, 0, &root), S_OK);
+        ASSERT_EQ(WriteStream(root.get(), u"Dropped", Pattern(300'000, 13)), S_OK);
+        ASSERT_EQ(root->Revert(), S_OK);
+        ASSERT_EQ(root->OpenStorage(u"Sub", nullptr, kSubTransacted, nullptr, 0, &sub), S_OK);
+        Ptr<IStream> s;
+        ASSERT_EQ(sub->CreateStream(u"Grown", kCreate, 0, 0, &s), S_OK);
+        ASSERT_EQ(s->Write(first.data(), ULONG(first.size()), nullptr), S_OK);
+        ASSERT_EQ(sub->Commit(STGC_DEFAULT), S_OK); // the root now shares those bytes
+        ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
+        // Still open in the sub-storage: the stream goes on growing after the commit took
+        // its sectors into the file's state, without touching a byte of that state.
+        const Bytes committed = FileBytes();
+        ASSERT_EQ(s->Write(second.data(), ULONG(second.size()), nullptr), S_OK);
+        const Bytes after = FileBytes();
+        ASSERT_GE(after.size(), committed.size());
+        EXPECT_TRUE(std::equal(committed.begin(), committed.end(), after.begin()));
+        Ptr<IStorage> check;
+        ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_NONE, nullptr,
+                                 0, &check),
+                  S_OK);
+        Ptr<IStorage> checkSub;
+        ASSERT_EQ(check->OpenStorage(u"Sub", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0,
+                                     &checkSub),
+                  S_OK);
+        EXPECT_EQ(ReadStream(checkSub.get(), u"Grown"), first);
+        EXPECT_EQ(ListElements(check.get()), (std::vector<std::string>{"Sub/", "Original"}));
+        s.Reset();
+        ASSERT_EQ(sub->Commit(STGC_DEFAULT), S_OK);
+        ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
+    }
+    Ptr<IStorage> root, sub;
+    ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0,
+                             &root),
+              S_OK);
+    ASSERT_EQ(
+        root->OpenStorage(u"Sub", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &sub),
+        S_OK);
+    EXPECT_EQ(ReadStream(sub.get(), u"Grown"), both);
+    EXPECT_EQ(ReadStream(sub.get(), u"Inner"), Pattern(5000, 2));
+    // The dropped stream's space was taken again, not left as a hole before the rest.
+    EXPECT_LT(std::filesystem::file_size(m_dir.Path("file.cfb")), both.size() + 64 * 1024);
+}
+
 TEST(DirectMode, MemoryImageIsCompleteOnceTheRootIsReleased) {
     HGLOBAL block = nullptr;
     {
@@ -185,9 +244,9 @@ TEST(DirectMode, MemoryImageIsCompleteOnceTheRootIsReleased) {
                                          nullptr, 0, &image),
               S_OK);
     Ptr<IStorage> sub;
-    ASSERT_EQ(image->OpenStorage(u"Folder", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0,
-                                 &sub),
-              S_OK);
+    ASSERT_EQ(
+        image->OpenStorage(u"Folder", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &sub),
+        S_OK);
     EXPECT_EQ(ReadStream(sub.get(), u"Data"), Pattern(6000));
     sub.Reset();
     image.Reset();

@@ -95,9 +95,8 @@ TEST_F(WriteAmountTest, OneByteEditInABigStreamWritesKilobytes) {
 }
 
 TEST_F(WriteAmountTest, EditingOneSmallStreamLeavesTheOthersAlone) {
-    const ULONGLONG written = WrittenByCommit([](IStorage* root) {
-        ASSERT_EQ(WriteStream(root, u"small7", Pattern(300, 99)), S_OK);
-    });
+    const ULONGLONG written = WrittenByCommit(
+        [](IStorage* root) { ASSERT_EQ(WriteStream(root, u"small7", Pattern(300, 99)), S_OK); });
     EXPECT_LE(written, 16u * 1024);
 }
 
@@ -122,7 +121,9 @@ public:
             std::memcpy(pv, m_kept.data() + o.QuadPart,
                         std::min<std::size_t>(cb, m_kept.size() - o.QuadPart));
         if (r)
-            *r = o.QuadPart < m_size ? static_cast<ULONG>(std::min<ULONGLONG>(cb, m_size - o.QuadPart)) : 0;
+            *r = o.QuadPart < m_size
+                     ? static_cast<ULONG>(std::min<ULONGLONG>(cb, m_size - o.QuadPart))
+                     : 0;
         return S_OK;
     }
     HRESULT WriteAt(ULARGE_INTEGER o, const void* pv, ULONG cb, ULONG* w) override {
@@ -174,6 +175,33 @@ TEST(Version3Limit, NothingGrowsPastTwoGibibytes) {
     EXPECT_LE(bytes->Size(), 0x80000000ULL);
     root.Reset();
     bytes->Release();
+}
+
+} // namespace
+
+namespace {
+
+// A stream written in bulk goes to the file once, at the time of writing; the commit keeps
+// it where it is and writes only the tables.
+TEST_F(WriteAmountTest, ABulkImportIsWrittenOnce) {
+    const Bytes data = Pattern((8 << 20) + 1000, 5);
+    const ULONGLONG written = WrittenByCommit([&](IStorage* root) {
+        Ptr<IStream> s;
+        ASSERT_EQ(root->CreateStream(u"Imported", STGM_CREATE | kElement, 0, 0, &s), S_OK);
+        for (std::size_t at = 0; at < data.size(); at += 1 << 20) {
+            const auto n = static_cast<ULONG>(std::min<std::size_t>(1 << 20, data.size() - at));
+            ASSERT_EQ(s->Write(data.data() + at, n, nullptr), S_OK);
+        }
+    });
+    // The data, the FAT sectors that describe it (4 bytes per 512-byte sector), a little more.
+    EXPECT_LE(written, data.size() + data.size() / 128 + 32 * 1024);
+    Ptr<ILockBytes> memory;
+    ASSERT_EQ(CreateILockBytesOnHGlobal(m_block, FALSE, &memory), S_OK);
+    Ptr<IStorage> root;
+    ASSERT_EQ(StgOpenStorageOnILockBytes(memory.get(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE,
+                                         nullptr, 0, &root),
+              S_OK);
+    EXPECT_EQ(ReadStream(root.get(), u"Imported"), data);
 }
 
 } // namespace
