@@ -366,6 +366,9 @@ HRESULT FileImage::WalkMiniChain(std::uint32_t start, std::uint64_t count,
 std::shared_ptr<CommittedChain> FileImage::RegisterChain(CommittedChain chain) {
     chain.image = shared_from_this();
     auto registered = std::make_shared<CommittedChain>(std::move(chain));
+    // A mini chain's sectors lie in the mini stream, whose own chain is tracked.
+    if (registered->mini)
+        return registered;
     if (m_chains.size() > 64 && m_chains.size() == m_chains.capacity())
         std::erase_if(m_chains, [](const auto& weak) { return weak.expired(); });
     m_chains.push_back(registered);

@@ -103,5 +103,5 @@ private:
     std::weak_ptr<const CommittedChain> m_miniStream; // while any stream reads through it
     std::uint32_t m_pendingEnd = 0;                   // pending chains use sectors below this
     std::uint64_t m_epoch = 0;                        // commits so far
-    std::vector<std::weak_ptr<const CommittedChain>> m_chains;
+    std::vector<std::weak_ptr<const CommittedChain>> m_chains; // regular chains alive
 };

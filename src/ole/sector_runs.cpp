@@ -12,21 +12,24 @@ SectorRuns SectorRuns::FromList(const std::vector<std::uint32_t>& sectors) {
 void SectorRuns::AppendRun(std::uint32_t first, std::uint32_t count) {
     if (count == 0)
         return;
-    const bool extends =
-        !m_runs.empty() && m_runs.back().first + RunLength(m_runs.size() - 1) == first;
-    if (!extends)
-        m_runs.push_back(Run{first, m_count});
+    if (m_count == 0) {
+        m_head = Run{first, 0};
+    } else {
+        const std::size_t last = RunCount() - 1;
+        if (RunAt(last).first + RunLength(last) != first)
+            m_more.push_back(Run{first, m_count});
+    }
     m_count += count;
 }
 
 std::uint32_t SectorRuns::At(std::uint32_t index, std::uint32_t* following) const {
-    auto it = std::upper_bound(m_runs.begin(), m_runs.end(), index,
+    auto it = std::upper_bound(m_more.begin(), m_more.end(), index,
                                [](std::uint32_t i, const Run& run) { return i < run.index; });
-    const std::size_t run = static_cast<std::size_t>(it - m_runs.begin()) - 1;
-    const std::uint32_t offset = index - m_runs[run].index;
+    const std::size_t run = static_cast<std::size_t>(it - m_more.begin()); // 0 is the head
+    const std::uint32_t offset = index - RunAt(run).index;
     if (following)
         *following = RunLength(run) - offset;
-    return m_runs[run].first + offset;
+    return RunAt(run).first + offset;
 }
 
 std::vector<std::uint32_t> SectorRuns::ToList() const {

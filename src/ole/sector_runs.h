@@ -23,8 +23,8 @@ public:
 
     // Calls f(first, count) for each run in chain order.
     template <typename F> void ForEachRun(F f) const {
-        for (std::size_t i = 0; i < m_runs.size(); ++i)
-            f(m_runs[i].first, RunLength(i));
+        for (std::size_t i = 0; i < RunCount(); ++i)
+            f(RunAt(i).first, RunLength(i));
     }
     std::vector<std::uint32_t> ToList() const;
 
@@ -33,10 +33,14 @@ private:
         std::uint32_t first; // sector
         std::uint32_t index; // chain position of that sector
     };
+    std::size_t RunCount() const { return m_count == 0 ? 0 : 1 + m_more.size(); }
+    const Run& RunAt(std::size_t i) const { return i == 0 ? m_head : m_more[i - 1]; }
     std::uint32_t RunLength(std::size_t i) const {
-        return (i + 1 < m_runs.size() ? m_runs[i + 1].index : m_count) - m_runs[i].index;
+        return (i < m_more.size() ? m_more[i].index : m_count) - RunAt(i).index;
     }
 
-    std::vector<Run> m_runs;
+    // The first run lives here: most chains are one run, and a chain costs no allocation.
+    Run m_head{0, 0};
+    std::vector<Run> m_more;
     std::uint32_t m_count = 0;
 };
