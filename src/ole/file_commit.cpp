@@ -458,6 +458,7 @@ void CommitWriter::Adopt() {
     img.m_dirBytes = std::move(m_dirBytes);
     img.m_transactionSignature += 1;
     img.m_epoch += 1;
+    img.m_uncommittedTail = false;
     img.m_fileSectors = std::max(img.m_fileSectors, m_usedSectors);
     img.m_claimedButFree.clear();
     m_directory.RememberIds();

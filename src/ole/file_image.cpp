@@ -34,6 +34,11 @@ FileImage::FileImage(ILockBytes* bytes) : m_bytes(bytes) {
 }
 
 FileImage::~FileImage() {
+    // Bulk appends that no commit took are nothing but a tail the file did not have: a file
+    // closed without saving is left as it was. After a failed commit the new state may be
+    // in place already, so the tail stays.
+    if (m_uncommittedTail && SUCCEEDED(m_failure))
+        m_bytes->SetSize(ULARGE_INTEGER{.QuadPart = m_sizeBeforeTail});
     m_bytes->Release();
 }
 
@@ -153,6 +158,14 @@ HRESULT FileImage::GrowPending(CommittedChain& chain, const std::uint8_t* in, st
     const std::uint64_t end = first + count + (skipsLock ? 1 : 0);
     if (count && end - 1 > LastUsableSector(m_sectorShift))
         return STG_E_DOCFILETOOLARGE;
+    if (!m_uncommittedTail) {
+        STATSTG st{};
+        HRESULT hr = m_bytes->Stat(&st, STATFLAG_NONAME);
+        if (FAILED(hr))
+            return hr;
+        m_sizeBeforeTail = st.cbSize.QuadPart;
+        m_uncommittedTail = true;
+    }
     if (head) {
         const std::uint32_t last = chain.sectors.At(chain.sectors.Count() - 1);
         HRESULT hr =

@@ -66,6 +66,20 @@ TEST_F(TransactionTest, RevertAndReleaseWithoutCommitDropChanges) {
     EXPECT_EQ(ListFile(), (std::vector<std::string>{"Sub/", "Original"}));
 }
 
+// Bytes appended in bulk reach the file before any commit; dropped, they leave no trace.
+TEST_F(TransactionTest, BulkAppendsDroppedWithoutCommitLeaveTheFileAsItWas) {
+    const Bytes before = FileBytes();
+    {
+        Ptr<IStorage> root;
+        ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, kRootRW, nullptr, 0, &root), S_OK);
+        ASSERT_EQ(WriteStream(root.get(), u"Imported", Pattern(500'000, 3)), S_OK);
+        ASSERT_EQ(root->Revert(), S_OK);
+        ASSERT_EQ(WriteStream(root.get(), u"Again", Pattern(300'000, 4)), S_OK);
+        EXPECT_GT(FileBytes().size(), before.size());
+    }
+    EXPECT_EQ(FileBytes(), before);
+}
+
 TEST_F(TransactionTest, TransactedSubStorageCommitsIntoParentThenParentToFile) {
     Ptr<IStorage> root;
     ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, kRootRW, nullptr, 0, &root), S_OK);
