@@ -86,8 +86,9 @@ void StorageObject::OnFinalRelease() {
     if (m_source)
         m_source->open = false;
     // Whatever this transaction held and did not commit is gone, and so is everything
-    // opened through this storage.
-    if (IsTransacted())
+    // opened through this storage. With nothing opened through it alive, nobody sees its
+    // nodes again: they go with this object, unmarked.
+    if (IsTransacted() && m_internalRefs > 0)
         MarkReverted(*m_node);
     m_released = true;
     if (m_internalRefs == 0)
