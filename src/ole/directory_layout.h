@@ -9,6 +9,7 @@
 
 #include "cfb_format.h"
 #include "element_node.h"
+#include "sector_runs.h"
 
 struct DirEntry {
     ElementNode* node = nullptr; // null: an unused entry
@@ -17,7 +18,7 @@ struct DirEntry {
     std::uint8_t colour = cfb::kBlack;
     std::uint32_t start = cfb::ENDOFCHAIN;
     std::uint64_t size = 0;
-    std::vector<std::uint32_t> chain; // sectors, or mini sectors for small streams
+    SectorRuns chain; // sectors, or mini sectors for small streams
 
     bool IsStream() const { return node && !root && !node->IsStorage(); }
 };

@@ -22,9 +22,11 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <set>
 
 #include "cfb_format.h"
 #include "directory_layout.h"
+#include "fat_builder.h"
 #include "file_image.h"
 #include "mini_stream_layout.h"
 
@@ -84,13 +86,14 @@ public:
     HRESULT Run(ElementNode& root);
 
 private:
-    std::uint32_t Allocate();
-    void LinkChain(const std::vector<std::uint32_t>& chain);
+    std::uint32_t Allocate(std::uint32_t want, std::uint32_t* count);
+    std::uint32_t AllocateOne();
+    bool Reusable(std::uint32_t sector) const;
     HRESULT WriteChanged(const std::vector<std::uint8_t>& data,
                          const std::vector<std::uint8_t>& old,
                          const std::vector<std::uint32_t>& oldChain,
                          std::vector<std::uint32_t>* chain);
-    HRESULT WriteRegularStream(StreamContent& content, std::vector<std::uint32_t>* chain);
+    HRESULT WriteRegularStream(StreamContent& content, SectorRuns* chain);
     HRESULT WriteStreams();
     HRESULT WriteTables();
     HRESULT WriteHeader();
@@ -100,7 +103,7 @@ private:
     unsigned m_shift;
     std::uint32_t m_sectorSize;
     SectorWriter m_out;
-    std::vector<std::uint32_t> m_fat; // the new FAT
+    FatBuilder m_fat{0}; // the new FAT
     std::vector<bool> m_pinned;
     std::uint32_t m_oldCount = 0;    // sectors of the file before: what the commit may reuse
     std::uint32_t m_usedSectors = 0; // sectors of the file after, before the FAT's padding
@@ -111,9 +114,18 @@ private:
     std::vector<std::uint32_t> m_miniFatChain, m_dirChain, m_fatSectors, m_difatSectors;
 };
 
-std::uint32_t CommitWriter::Allocate() {
-    const std::uint32_t rangeLock = RangeLockSector(m_shift);
+// A sector free in the last committed state (whatever a damaged FAT says), read by no live
+// chain, not the range-lock sector and not yet taken by this commit.
+bool CommitWriter::Reusable(std::uint32_t s) const {
     const auto& claimedButFree = m_image.m_claimedButFree;
+    return s < m_oldCount && s != RangeLockSector(m_shift) && m_image.m_fat.At(s) == FREESECT &&
+           !std::binary_search(claimedButFree.begin(), claimedButFree.end(), s) &&
+           !(s < m_pinned.size() && m_pinned[s]) && m_fat.IsFree(s);
+}
+
+// Up to `want` sectors side by side for new data: reused from the last committed state
+// where it has free space, else appended. The caller claims them before asking again.
+std::uint32_t CommitWriter::Allocate(std::uint32_t want, std::uint32_t* count) {
     while (m_cursor < m_oldCount) {
         const std::uint32_t s = m_image.m_fat.NextFree(m_cursor);
         if (s >= m_oldCount) {
@@ -121,21 +133,34 @@ std::uint32_t CommitWriter::Allocate() {
             break;
         }
         m_cursor = s + 1;
-        const bool freeBefore =
-            !std::binary_search(claimedButFree.begin(), claimedButFree.end(), s);
-        if (s != rangeLock && freeBefore && !(s < m_pinned.size() && m_pinned[s]) &&
-            m_fat[s] == FREESECT)
-            return s;
+        if (!Reusable(s))
+            continue;
+        std::uint32_t n = 1;
+        while (n < want && Reusable(s + n))
+            ++n;
+        m_cursor = s + n;
+        *count = n;
+        return s;
     }
-    if (m_fat.size() == rangeLock)
-        m_fat.push_back(ENDOFCHAIN); // the range-lock sector never holds data
-    m_fat.push_back(FREESECT);
-    return static_cast<std::uint32_t>(m_fat.size() - 1);
+    const std::uint32_t rangeLock = RangeLockSector(m_shift);
+    if (m_fat.Size() == rangeLock) {
+        m_fat.Grow(rangeLock + 1);
+        m_fat.Set(rangeLock, ENDOFCHAIN); // the range-lock sector never holds data
+    }
+    const std::uint32_t first = m_fat.Size();
+    std::uint32_t n = want;
+    if (first < rangeLock)
+        n = std::min(n, rangeLock - first);
+    m_fat.Grow(first + n);
+    *count = n;
+    return first;
 }
 
-void CommitWriter::LinkChain(const std::vector<std::uint32_t>& chain) {
-    for (std::size_t i = 0; i < chain.size(); ++i)
-        m_fat[chain[i]] = i + 1 < chain.size() ? chain[i + 1] : ENDOFCHAIN;
+std::uint32_t CommitWriter::AllocateOne() {
+    std::uint32_t count = 0;
+    const std::uint32_t s = Allocate(1, &count);
+    m_fat.Set(s, ENDOFCHAIN);
+    return s;
 }
 
 // Writes a table or directory: a sector whose bytes equal those of the same sector in the
@@ -147,25 +172,22 @@ HRESULT CommitWriter::WriteChanged(const std::vector<std::uint8_t>& data,
     for (std::size_t i = 0, pos = 0; pos < data.size(); ++i, pos += m_sectorSize) {
         const std::size_t n = std::min<std::size_t>(m_sectorSize, data.size() - pos);
         if (i < oldChain.size() && pos + n <= old.size() &&
-            std::memcmp(data.data() + pos, old.data() + pos, n) == 0 &&
-            m_fat[oldChain[i]] == FREESECT) {
-            m_fat[oldChain[i]] = ENDOFCHAIN;
+            std::memcmp(data.data() + pos, old.data() + pos, n) == 0 && m_fat.IsFree(oldChain[i])) {
+            m_fat.Set(oldChain[i], ENDOFCHAIN);
             chain->push_back(oldChain[i]);
             continue;
         }
-        const std::uint32_t s = Allocate();
-        m_fat[s] = ENDOFCHAIN;
+        const std::uint32_t s = AllocateOne();
         chain->push_back(s);
         HRESULT hr = m_out.Put(s, data.data() + pos, n);
         if (FAILED(hr))
             return hr;
     }
-    LinkChain(*chain);
+    m_fat.Link(SectorRuns::FromList(*chain));
     return S_OK;
 }
 
-HRESULT CommitWriter::WriteRegularStream(StreamContent& content,
-                                         std::vector<std::uint32_t>* chain) {
+HRESULT CommitWriter::WriteRegularStream(StreamContent& content, SectorRuns* chain) {
     const std::uint64_t size = content.Size();
     const std::uint64_t count = (size + m_sectorSize - 1) >> m_shift;
     const bool sameFile = content.Base() && content.Base()->image.get() == &m_image;
@@ -178,21 +200,15 @@ HRESULT CommitWriter::WriteRegularStream(StreamContent& content,
         if (!s)
             return 0;
         *first = *s;
-        std::uint32_t n = 0;
-        while (n < length && std::uint64_t{*s} + n < m_fat.size() && m_fat[*s + n] == FREESECT)
-            ++n;
-        return n;
+        return m_fat.FreeCount(*s, length);
     };
     constexpr std::uint64_t kRunSectors = 2048; // up to 1 MiB of 512-byte sectors
     std::vector<std::uint8_t> buffer;
-    chain->reserve(count);
     std::uint32_t first = 0;
     for (std::uint64_t i = 0; i < count;) {
         if (const std::uint32_t kept = keep(i, &first)) {
-            for (std::uint32_t k = 0; k < kept; ++k) {
-                m_fat[first + k] = ENDOFCHAIN;
-                chain->push_back(first + k);
-            }
+            m_fat.Fill(first, kept, ENDOFCHAIN);
+            chain->AppendRun(first, kept);
             i += kept;
             continue;
         }
@@ -205,18 +221,22 @@ HRESULT CommitWriter::WriteRegularStream(StreamContent& content,
         HRESULT hr = content.Read(from, buffer.data(), n);
         if (FAILED(hr))
             return hr;
-        for (std::uint64_t k = i; k < j; ++k) {
-            const std::uint32_t s = Allocate();
-            m_fat[s] = ENDOFCHAIN;
-            chain->push_back(s);
-            const std::size_t at = static_cast<std::size_t>((k - i) << m_shift);
-            hr = m_out.Put(s, buffer.data() + at, std::min<std::size_t>(m_sectorSize, n - at));
-            if (FAILED(hr))
-                return hr;
+        for (std::uint64_t k = i; k < j;) {
+            std::uint32_t got = 0;
+            const std::uint32_t s = Allocate(static_cast<std::uint32_t>(j - k), &got);
+            m_fat.Fill(s, got, ENDOFCHAIN);
+            chain->AppendRun(s, got);
+            for (std::uint32_t g = 0; g < got; ++g, ++k) {
+                const std::size_t at = static_cast<std::size_t>((k - i) << m_shift);
+                hr = m_out.Put(s + g, buffer.data() + at,
+                               std::min<std::size_t>(m_sectorSize, n - at));
+                if (FAILED(hr))
+                    return hr;
+            }
         }
         i = j;
     }
-    LinkChain(*chain);
+    m_fat.Link(*chain);
     return S_OK;
 }
 
@@ -245,7 +265,7 @@ HRESULT CommitWriter::WriteStreams() {
         HRESULT hr = WriteRegularStream(content, &e.chain);
         if (FAILED(hr))
             return hr;
-        e.start = e.chain.front();
+        e.start = e.chain.At(0);
     }
     MiniStreamLayout mini(m_image.m_miniStreamSectors.Empty() ? nullptr : m_image.MiniStreamChain(),
                           m_image.m_miniFat);
@@ -257,19 +277,11 @@ HRESULT CommitWriter::WriteStreams() {
     if (FAILED(hr))
         return hr;
     root.size = mini.Content().Size();
-    root.start = root.chain.empty() ? ENDOFCHAIN : root.chain.front();
+    root.start = root.chain.Empty() ? ENDOFCHAIN : root.chain.At(0);
     m_miniFat = mini.MiniFat();
     return WriteChanged(TableBytes(m_miniFat, m_sectorSize),
                         TableBytes(m_image.m_miniFat, m_sectorSize), m_image.m_miniFatSectors,
                         &m_miniFatChain);
-}
-
-// The entry of FAT sector k at index i, in the new table or the old one; entries past the
-// end of a table are free.
-static std::uint32_t TableEntry(const std::vector<std::uint32_t>& table, std::size_t k,
-                                std::uint32_t i, std::uint32_t perSector) {
-    const std::size_t at = k * perSector + i;
-    return at < table.size() ? table[at] : FREESECT;
 }
 
 // Entry i of DIFAT sector j, given where the FAT and DIFAT sectors are.
@@ -292,15 +304,15 @@ HRESULT CommitWriter::WriteTables() {
     m_fatSectors = old.m_fatSectors;
     m_difatSectors = old.m_difatSectors;
     for (std::uint32_t s : m_fatSectors)
-        m_fat[s] = FATSECT;
+        m_fat.Set(s, FATSECT);
     for (std::uint32_t s : m_difatSectors)
-        m_fat[s] = DIFSECT;
+        m_fat.Set(s, DIFSECT);
     std::vector<bool> fatMoved(m_fatSectors.size()), difatMoved(m_difatSectors.size());
     // A table sector's old place becomes free, but writing that into the FAT would change
     // yet another FAT sector, and so on down the table. It is free here and in memory; on
     // disk its old mark stays until its FAT sector is written for another reason (a leak to
     // other readers, reclaimed by the next load).
-    std::vector<bool> freedInPlace(m_fat.size());
+    std::set<std::uint32_t> freedInPlace;
     // Sectors whose contents may have changed wait in a queue, so that each pass looks only
     // at what the last move touched (a move of a DIFAT sector changes the one before it).
     std::vector<std::size_t> fatQueue, difatQueue;
@@ -316,11 +328,11 @@ HRESULT CommitWriter::WriteTables() {
     auto relocate = [&](std::vector<std::uint32_t>& where, std::vector<bool>& moved, std::size_t k,
                         std::uint32_t mark) {
         if (!moved[k]) {
-            m_fat[where[k]] = FREESECT;
-            freedInPlace[where[k]] = true;
+            m_fat.Set(where[k], FREESECT);
+            freedInPlace.insert(where[k]);
         }
-        where[k] = Allocate();
-        m_fat[where[k]] = mark;
+        where[k] = AllocateOne();
+        m_fat.Set(where[k], mark);
         moved[k] = true;
         queue(fatQueue, fatQueued, where[k] / perSector);
         if (mark == FATSECT && k >= kHeaderDifatEntries)
@@ -328,13 +340,14 @@ HRESULT CommitWriter::WriteTables() {
         if (mark == DIFSECT && k > 0)
             queue(difatQueue, difatQueued, k - 1);
     };
-    std::vector<std::uint32_t> oldEntries(perSector);
+    std::vector<std::uint32_t> oldEntries(perSector), newEntries(perSector);
     auto fatChanged = [&](std::size_t k) {
-        old.m_fat.Copy(std::uint64_t{k} * perSector, perSector, oldEntries.data());
+        const std::uint64_t base = std::uint64_t{k} * perSector;
+        old.m_fat.Copy(base, perSector, oldEntries.data());
+        m_fat.Copy(base, perSector, newEntries.data());
         for (std::uint32_t i = 0; i < perSector; ++i) {
-            const std::size_t at = k * perSector + i;
-            if (TableEntry(m_fat, k, i, perSector) != oldEntries[i] &&
-                !(at < freedInPlace.size() && freedInPlace[at]))
+            if (newEntries[i] != oldEntries[i] &&
+                !freedInPlace.count(static_cast<std::uint32_t>(base + i)))
                 return true;
         }
         return false;
@@ -351,7 +364,7 @@ HRESULT CommitWriter::WriteTables() {
     for (std::size_t j = 0; j < m_difatSectors.size(); ++j)
         queue(difatQueue, difatQueued, j);
     for (;;) {
-        const std::size_t needFat = (m_fat.size() + perSector - 1) / perSector;
+        const std::size_t needFat = (std::size_t{m_fat.Size()} + perSector - 1) / perSector;
         const std::size_t needDifat =
             needFat > kHeaderDifatEntries
                 ? (needFat - kHeaderDifatEntries + perSector - 2) / (perSector - 1)
@@ -379,14 +392,15 @@ HRESULT CommitWriter::WriteTables() {
             break;
         }
     }
-    m_usedSectors = static_cast<std::uint32_t>(m_fat.size());
-    m_fat.resize(m_fatSectors.size() * perSector, FREESECT);
+    m_usedSectors = m_fat.Size();
+    m_fat.Grow(static_cast<std::uint32_t>(m_fatSectors.size() * perSector));
     std::vector<std::uint8_t> sector(m_sectorSize);
     for (std::size_t k = 0; k < m_fatSectors.size(); ++k) {
         if (!fatMoved[k])
             continue;
+        m_fat.Copy(std::uint64_t{k} * perSector, perSector, newEntries.data());
         for (std::uint32_t i = 0; i < perSector; ++i)
-            PutU32(sector.data() + 4 * i, m_fat[k * perSector + i]);
+            PutU32(sector.data() + 4 * i, newEntries[i]);
         HRESULT hr = m_out.Put(m_fatSectors[k], sector.data(), m_sectorSize);
         if (FAILED(hr))
             return hr;
@@ -447,7 +461,7 @@ HRESULT CommitWriter::WriteHeader() {
 void CommitWriter::Adopt() {
     FileImage& img = m_image;
     const std::uint32_t perSector = m_sectorSize / 4;
-    img.m_fat = PackedFat::FromTable(m_fat);
+    img.m_fat = m_fat.Pack();
     img.m_miniFat = std::move(m_miniFat);
     img.m_miniFat.resize(m_miniFatChain.size() * perSector, FREESECT);
     img.m_fatSectors = std::move(m_fatSectors);
@@ -463,7 +477,7 @@ void CommitWriter::Adopt() {
     img.m_claimedButFree.clear();
     m_directory.RememberIds();
     auto& entries = m_directory.Entries();
-    img.m_miniStreamSectors = SectorRuns::FromList(entries[0].chain);
+    img.m_miniStreamSectors = std::move(entries[0].chain);
     img.m_miniStreamSize = entries[0].size;
     img.m_miniStream.reset();
     auto miniStreamChain = img.MiniStreamChain();
@@ -476,7 +490,7 @@ void CommitWriter::Adopt() {
         }
         CommittedChain chain;
         chain.size = e.size;
-        chain.sectors = SectorRuns::FromList(e.chain);
+        chain.sectors = std::move(e.chain);
         if (e.size < kMiniStreamCutoff) {
             chain.mini = true;
             chain.miniStream = miniStreamChain;
@@ -488,10 +502,10 @@ void CommitWriter::Adopt() {
 HRESULT CommitWriter::Run(ElementNode& root) {
     try {
         m_oldCount = std::max(m_image.m_fileSectors, m_image.m_pendingEnd);
-        m_fat.assign(m_oldCount, FREESECT);
+        m_fat = FatBuilder(m_oldCount);
         const std::uint32_t rangeLock = RangeLockSector(m_shift);
         if (rangeLock < m_oldCount)
-            m_fat[rangeLock] = ENDOFCHAIN;
+            m_fat.Set(rangeLock, ENDOFCHAIN);
         m_pinned = m_image.PinnedSectors();
         m_directory.Build(root,
                           static_cast<std::uint32_t>(m_image.m_dirBytes.size() / kDirEntrySize));

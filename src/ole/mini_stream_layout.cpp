@@ -36,14 +36,15 @@ std::uint32_t MiniStreamLayout::Allocate() {
 }
 
 HRESULT MiniStreamLayout::Place(std::vector<DirEntry*>& smallStreams) {
-    auto link = [&](const std::vector<std::uint32_t>& chain) {
-        for (std::size_t i = 0; i < chain.size(); ++i)
-            m_miniFat[chain[i]] = i + 1 < chain.size() ? chain[i + 1] : ENDOFCHAIN;
+    auto link = [&](const SectorRuns& chain) {
+        const std::vector<std::uint32_t> sectors = chain.ToList();
+        for (std::size_t i = 0; i < sectors.size(); ++i)
+            m_miniFat[sectors[i]] = i + 1 < sectors.size() ? sectors[i + 1] : ENDOFCHAIN;
     };
     std::vector<DirEntry*> moving;
     for (DirEntry* e : smallStreams) {
         if (Keep(*e->node->content)) {
-            e->chain = e->node->content->Base()->sectors.ToList();
+            e->chain = e->node->content->Base()->sectors;
             link(e->chain);
         } else {
             moving.push_back(e);
@@ -58,7 +59,7 @@ HRESULT MiniStreamLayout::Place(std::vector<DirEntry*>& smallStreams) {
         for (std::size_t at = 0; at < size; at += kMiniSectorSize) {
             const std::uint32_t s = Allocate();
             m_miniFat[s] = ENDOFCHAIN; // claimed; linked below
-            e->chain.push_back(s);
+            e->chain.Append(s);
             const std::size_t n = std::min<std::size_t>(kMiniSectorSize, size - at);
             hr = m_content.Write(std::uint64_t{s} * kMiniSectorSize, buffer + at, n);
             if (FAILED(hr))
@@ -67,7 +68,7 @@ HRESULT MiniStreamLayout::Place(std::vector<DirEntry*>& smallStreams) {
         link(e->chain);
     }
     for (DirEntry* e : smallStreams)
-        e->start = e->chain.front();
+        e->start = e->chain.At(0);
     // The mini stream ends with its last used mini sector.
     while (!m_miniFat.empty() && m_miniFat.back() == FREESECT)
         m_miniFat.pop_back();

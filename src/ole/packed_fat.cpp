@@ -19,11 +19,31 @@ void PackedFat::Append(std::uint32_t value) {
     m_runs.push_back(Run{sector, value, false});
 }
 
-PackedFat PackedFat::FromTable(const std::vector<std::uint32_t>& table) {
-    PackedFat fat;
-    for (std::uint32_t value : table)
-        fat.Append(value);
-    return fat;
+void PackedFat::AppendStretch(std::uint32_t count, std::uint32_t value, bool links) {
+    if (count == 0)
+        return;
+    if (!links || count == 1) {
+        Append(value);
+        if (count == 1)
+            return;
+        if (m_runs.back().links || m_runs.back().value != value)
+            m_runs.push_back(Run{m_size, value, false});
+        m_size += count - 1;
+        return;
+    }
+    const std::uint32_t first = m_size;
+    Append(first + 1);
+    Run& last = m_runs.back();
+    if (last.links || last.first == first) {
+        // The run ends in the entry that links on: it runs on to the stretch's last entry.
+        m_size += count - 2;
+        last.links = true;
+        last.value = m_size;
+    } else {
+        for (std::uint32_t i = 1; i + 1 < count; ++i)
+            Append(m_size + 1);
+    }
+    Append(value);
 }
 
 std::size_t PackedFat::RunOf(std::uint32_t sector) const {

@@ -10,7 +10,9 @@ class PackedFat {
 public:
     // Appends the entry of the next sector (sector Size()).
     void Append(std::uint32_t value);
-    static PackedFat FromTable(const std::vector<std::uint32_t>& table);
+    // Appends `count` entries: each the next sector and the last `value` when `links`, else
+    // all `value`.
+    void AppendStretch(std::uint32_t count, std::uint32_t value, bool links);
 
     std::uint32_t Size() const { return m_size; }
     // The entry of `sector`; sectors at or beyond Size() are free.

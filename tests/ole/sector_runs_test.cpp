@@ -5,6 +5,7 @@
 #include <random>
 
 #include "cfb_format.h"
+#include "fat_builder.h"
 #include "packed_fat.h"
 #include "sector_runs.h"
 
@@ -49,10 +50,17 @@ std::vector<std::uint32_t> MixedTable(unsigned seed) {
     return table;
 }
 
+PackedFat Packed(const std::vector<std::uint32_t>& table) {
+    PackedFat fat;
+    for (std::uint32_t value : table)
+        fat.Append(value);
+    return fat;
+}
+
 TEST(PackedFat, AnswersLikeThePlainTable) {
     for (unsigned seed = 1; seed <= 20; ++seed) {
         const auto table = MixedTable(seed);
-        const PackedFat fat = PackedFat::FromTable(table);
+        const PackedFat fat = Packed(table);
         const auto size = static_cast<std::uint32_t>(table.size());
         ASSERT_EQ(fat.Size(), size);
         std::uint32_t nextFree = size;
@@ -95,6 +103,91 @@ TEST(PackedFat, AStreamInOnePieceIsOneRun) {
     EXPECT_EQ(fat.Follow(0, &next), 999'999u);
     EXPECT_EQ(next, ENDOFCHAIN);
     EXPECT_EQ(fat.Follow(500'000, &next), 999'999u);
+}
+
+// What a commit does to its FAT, on the builder and on a plain table side by side: mark
+// sectors, fill ranges, link chains cut in pieces, grow. Every answer and the packed result
+// must match the plain table at every step.
+TEST(FatBuilder, AnswersLikeThePlainTableThroughACommitsChanges) {
+    std::mt19937 random(11);
+    std::vector<std::uint32_t> plain(3000, FREESECT);
+    FatBuilder fat(3000);
+    auto check = [&](int step) {
+        ASSERT_EQ(fat.Size(), plain.size()) << step;
+        for (std::uint32_t s = 0; s < plain.size(); ++s)
+            ASSERT_EQ(fat.At(s), plain[s]) << step << " " << s;
+        for (int probe = 0; probe < 20; ++probe) {
+            const auto s = static_cast<std::uint32_t>(random() % (plain.size() + 10));
+            const auto limit = static_cast<std::uint32_t>(random() % 50);
+            std::uint32_t free = 0;
+            while (free < limit && (s + free >= plain.size() || plain[s + free] == FREESECT))
+                ++free;
+            ASSERT_EQ(fat.FreeCount(s, limit), free) << step << " " << s;
+        }
+        std::vector<std::uint32_t> window(128);
+        const std::uint64_t from = random() % plain.size();
+        fat.Copy(from, 128, window.data());
+        for (std::uint64_t i = 0; i < 128; ++i)
+            ASSERT_EQ(window[i], from + i < plain.size() ? plain[from + i] : FREESECT);
+        const PackedFat packed = fat.Pack();
+        ASSERT_EQ(packed.Size(), plain.size());
+        for (std::uint32_t s = 0; s < plain.size(); ++s)
+            ASSERT_EQ(packed.At(s), plain[s]) << step << " " << s;
+    };
+    for (int step = 0; step < 300; ++step) {
+        const auto size = static_cast<std::uint32_t>(plain.size());
+        const auto at = static_cast<std::uint32_t>(random() % size);
+        switch (random() % 5) {
+        case 0: {
+            const auto value = random() % 2 ? ENDOFCHAIN : static_cast<std::uint32_t>(random());
+            plain[at] = value;
+            fat.Set(at, value);
+            break;
+        }
+        case 1: {
+            const auto count = std::min<std::uint32_t>(size - at, 1 + random() % 200);
+            const std::uint32_t value = random() % 3 ? FREESECT : FATSECT;
+            std::fill_n(plain.begin() + at, count, value);
+            fat.Fill(at, count, value);
+            break;
+        }
+        case 2:
+        case 3: {
+            // A chain of a few pieces, some side by side, in no particular order.
+            SectorRuns chain;
+            for (int piece = 0; piece < 1 + int(random() % 4); ++piece) {
+                const auto first = static_cast<std::uint32_t>(random() % size);
+                chain.AppendRun(first, std::min<std::uint32_t>(size - first, 1 + random() % 60));
+            }
+            const std::vector<std::uint32_t> list = chain.ToList();
+            for (std::size_t i = 0; i < list.size(); ++i)
+                plain[list[i]] = i + 1 < list.size() ? list[i + 1] : ENDOFCHAIN;
+            // Overlapping pieces make the plain table's last write win; so does the builder's.
+            fat.Link(chain);
+            break;
+        }
+        default: {
+            const auto grown = static_cast<std::uint32_t>(size + random() % 30);
+            plain.resize(grown, FREESECT);
+            fat.Grow(grown);
+            break;
+        }
+        }
+        ASSERT_NO_FATAL_FAILURE(check(step));
+    }
+}
+
+TEST(FatBuilder, AStreamInOnePieceStaysOneStretch) {
+    FatBuilder fat(2'000'000);
+    SectorRuns chain;
+    chain.AppendRun(10, 1'999'000);
+    fat.Fill(10, 1'999'000, ENDOFCHAIN);
+    fat.Link(chain);
+    std::uint32_t next = 0;
+    EXPECT_EQ(fat.Pack().Follow(10, &next), 1'999'009u);
+    EXPECT_EQ(next, ENDOFCHAIN);
+    EXPECT_EQ(fat.FreeCount(0, 100), 10u);
+    EXPECT_EQ(fat.FreeCount(1'999'010, 5000), 5000u);
 }
 
 TEST(SectorRuns, PositionsAndStretchesMatchTheList) {
