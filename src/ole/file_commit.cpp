@@ -89,6 +89,7 @@ private:
     std::uint32_t Allocate(std::uint32_t want, std::uint32_t* count);
     std::uint32_t AllocateOne();
     bool Reusable(std::uint32_t sector) const;
+    bool Pinned(std::uint32_t sector) const;
     HRESULT WriteChanged(const std::vector<std::uint8_t>& data,
                          const std::vector<std::uint8_t>& old,
                          const std::vector<std::uint32_t>& oldChain,
@@ -104,7 +105,7 @@ private:
     std::uint32_t m_sectorSize;
     SectorWriter m_out;
     FatBuilder m_fat{0}; // the new FAT
-    std::vector<bool> m_pinned;
+    std::vector<FileImage::SectorRange> m_pinned;
     std::uint32_t m_oldCount = 0;    // sectors of the file before: what the commit may reuse
     std::uint32_t m_usedSectors = 0; // sectors of the file after, before the FAT's padding
     std::uint32_t m_cursor = 0;
@@ -119,8 +120,13 @@ private:
 bool CommitWriter::Reusable(std::uint32_t s) const {
     const auto& claimedButFree = m_image.m_claimedButFree;
     return s < m_oldCount && s != RangeLockSector(m_shift) && m_image.m_fat.At(s) == FREESECT &&
-           !std::binary_search(claimedButFree.begin(), claimedButFree.end(), s) &&
-           !(s < m_pinned.size() && m_pinned[s]) && m_fat.IsFree(s);
+           !std::binary_search(claimedButFree.begin(), claimedButFree.end(), s) && !Pinned(s) &&
+           m_fat.IsFree(s);
+}
+
+bool CommitWriter::Pinned(std::uint32_t s) const {
+    auto after = std::upper_bound(m_pinned.begin(), m_pinned.end(), FileImage::SectorRange{s, ~0u});
+    return after != m_pinned.begin() && s < std::prev(after)->second;
 }
 
 // Up to `want` sectors side by side for new data: reused from the last committed state

@@ -399,20 +399,26 @@ std::shared_ptr<const CommittedChain> FileImage::MiniStreamChain() {
     return registered;
 }
 
-std::vector<bool> FileImage::PinnedSectors() const {
-    std::vector<bool> pinned(std::max(m_fileSectors, m_pendingEnd));
+std::vector<FileImage::SectorRange> FileImage::PinnedSectors() const {
+    std::vector<SectorRange> pinned;
     for (const auto& weak : m_chains) {
         auto chain = weak.lock();
         if (!chain || chain->mini)
             continue;
         chain->sectors.ForEachRun([&](std::uint32_t first, std::uint32_t count) {
-            const std::uint32_t end =
-                std::min<std::uint32_t>(first + count, static_cast<std::uint32_t>(pinned.size()));
-            for (std::uint32_t id = first; id < end; ++id)
-                pinned[id] = true;
+            pinned.push_back({first, first + count});
         });
     }
-    return pinned;
+    std::sort(pinned.begin(), pinned.end());
+    // Overlapping and touching ranges become one, so that a lookup finds at most one.
+    std::vector<SectorRange> merged;
+    for (const SectorRange& range : pinned) {
+        if (!merged.empty() && range.first <= merged.back().second)
+            merged.back().second = std::max(merged.back().second, range.second);
+        else
+            merged.push_back(range);
+    }
+    return merged;
 }
 
 HRESULT FileImage::LoadTree(NodePtr* rootOut) {

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "element_node.h"
@@ -77,8 +78,10 @@ private:
     std::shared_ptr<CommittedChain> RegisterChain(CommittedChain chain);
     // The committed mini stream as a chain (one object while anything reads through it).
     std::shared_ptr<const CommittedChain> MiniStreamChain();
-    // Sectors that a live chain reads: the commit must not hand them out.
-    std::vector<bool> PinnedSectors() const;
+    // Sectors that a live chain reads, as sorted, disjoint [first, end) ranges: the commit
+    // must not hand them out.
+    using SectorRange = std::pair<std::uint32_t, std::uint32_t>;
+    std::vector<SectorRange> PinnedSectors() const;
     std::uint32_t HeaderSectorSize() const { return 1u << m_sectorShift; }
     std::uint32_t EntriesPerSector() const { return (1u << m_sectorShift) / 4; }
 

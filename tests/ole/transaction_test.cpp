@@ -191,6 +191,41 @@ TEST_F(TransactionTest, SnapshotOfOpenSubStorageSurvivesRootCommits) {
     EXPECT_EQ(ReadStream(sub.get(), u"Inner"), Pattern(5000, 2));
 }
 
+// A stream copied into an open transacted storage still reads its sectors after the root
+// has destroyed the original and committed twice: those sectors are free in the file's
+// state but in use by the copy, and new data must go elsewhere.
+TEST_F(TransactionTest, CopyInOpenSubStorageKeepsItsSectorsThroughRootCommits) {
+    const Bytes original = Pattern(300'000, 20);
+    {
+        Ptr<IStorage> root, sub;
+        ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, kRootRW, nullptr, 0, &root), S_OK);
+        ASSERT_EQ(WriteStream(root.get(), u"Source", original), S_OK);
+        ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
+        ASSERT_EQ(root->OpenStorage(u"Sub", nullptr, kSubTransacted, nullptr, 0, &sub), S_OK);
+        ASSERT_EQ(root->MoveElementTo(u"Source", sub.get(), u"Copy", STGMOVE_COPY), S_OK);
+        ASSERT_EQ(root->DestroyElement(u"Source"), S_OK);
+        ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
+        for (char16_t i : {u'0', u'1'}) {
+            ASSERT_EQ(WriteStream(root.get(), std::u16string(u"Filler") + i,
+                                  Pattern(300'000, 30 + (i - u'0'))),
+                      S_OK);
+            ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
+        }
+        EXPECT_EQ(ReadStream(sub.get(), u"Copy"), original);
+        ASSERT_EQ(sub->Commit(STGC_DEFAULT), S_OK);
+        ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
+    }
+    Ptr<IStorage> root, sub;
+    ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0,
+                             &root),
+              S_OK);
+    ASSERT_EQ(
+        root->OpenStorage(u"Sub", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &sub),
+        S_OK);
+    EXPECT_EQ(ReadStream(sub.get(), u"Copy"), original);
+    EXPECT_EQ(ReadStream(root.get(), u"Filler1"), Pattern(300'000, 31));
+}
+
 // Bytes appended in bulk are written into the file before the commit. They must stay right
 // through snapshots, reverts and commits, and keep growing correctly afterwards.
 TEST_F(TransactionTest, BulkAppendsSurviveSnapshotsRevertsAndLaterGrowth) {
