@@ -1,22 +1,24 @@
 // The sectors that hold one stream's bytes in one committed state of a file.
 //
-// A chain is immutable. The file it belongs to keeps a list of the chains alive and never
-// hands their sectors to new data, so a stream read through a chain stays intact after
-// later commits have moved on (a transacted child's snapshot, say, may still read it).
+// A committed chain is immutable. The file it belongs to keeps a list of the regular chains
+// alive and never hands their sectors to new data, so a stream read through a chain stays
+// intact after later commits have moved on (a transacted child's snapshot, say, may still
+// read it). A pending chain grows while its one owner appends to it, until the next commit.
 #pragma once
+
+#include <cstdint>
+#include <memory>
 
 #include "ole_types.h"
 #include "sector_runs.h"
-#include <cstdint>
-#include <memory>
 
 class FileImage;
 
 struct CommittedChain {
     std::shared_ptr<FileImage> image;
-    bool mini = false;                                // sectors are mini sectors of the mini stream
     SectorRuns sectors;                               // in stream order
     std::uint64_t size = 0;                           // bytes
+    bool mini = false;                                // sectors are mini sectors of the mini stream
     std::shared_ptr<const CommittedChain> miniStream; // the regular chain mini sectors live in
     // A pending chain holds bytes appended since the last commit, in sectors past the
     // committed end of the file (FileImage::GrowPending); `epoch` is the file's at its start.
