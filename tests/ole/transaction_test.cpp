@@ -35,6 +35,20 @@ protected:
         return root ? ListElements(root.get()) : std::vector<std::string>{};
     }
 
+    // A stream as the file holds it, in the root or in one of its storages.
+    Bytes ReadCommitted(const char16_t* storage, const char16_t* stream) {
+        Ptr<IStorage> root, sub;
+        EXPECT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE,
+                                 nullptr, 0, &root),
+                  S_OK);
+        if (root && storage)
+            EXPECT_EQ(root->OpenStorage(storage, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr,
+                                        0, &sub),
+                      S_OK);
+        IStorage* holder = storage ? sub.get() : root.get();
+        return holder ? ReadStream(holder, stream) : Bytes{};
+    }
+
     Bytes FileBytes() const {
         std::ifstream in(m_dir.Path("file.cfb"), std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(in), {});
@@ -215,15 +229,8 @@ TEST_F(TransactionTest, CopyInOpenSubStorageKeepsItsSectorsThroughRootCommits) {
         ASSERT_EQ(sub->Commit(STGC_DEFAULT), S_OK);
         ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
     }
-    Ptr<IStorage> root, sub;
-    ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0,
-                             &root),
-              S_OK);
-    ASSERT_EQ(
-        root->OpenStorage(u"Sub", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &sub),
-        S_OK);
-    EXPECT_EQ(ReadStream(sub.get(), u"Copy"), original);
-    EXPECT_EQ(ReadStream(root.get(), u"Filler1"), Pattern(300'000, 31));
+    EXPECT_EQ(ReadCommitted(u"Sub", u"Copy"), original);
+    EXPECT_EQ(ReadCommitted(nullptr, u"Filler1"), Pattern(300'000, 31));
 }
 
 // Bytes appended in bulk are written into the file before the commit. They must stay right
@@ -264,15 +271,8 @@ TEST_F(TransactionTest, BulkAppendsSurviveSnapshotsRevertsAndLaterGrowth) {
         ASSERT_EQ(sub->Commit(STGC_DEFAULT), S_OK);
         ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
     }
-    Ptr<IStorage> root, sub;
-    ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0,
-                             &root),
-              S_OK);
-    ASSERT_EQ(
-        root->OpenStorage(u"Sub", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &sub),
-        S_OK);
-    EXPECT_EQ(ReadStream(sub.get(), u"Grown"), both);
-    EXPECT_EQ(ReadStream(sub.get(), u"Inner"), Pattern(5000, 2));
+    EXPECT_EQ(ReadCommitted(u"Sub", u"Grown"), both);
+    EXPECT_EQ(ReadCommitted(u"Sub", u"Inner"), Pattern(5000, 2));
     // The dropped stream's space was taken again, not left as a hole before the rest.
     EXPECT_LT(std::filesystem::file_size(m_dir.Path("file.cfb")), both.size() + 64 * 1024);
 }

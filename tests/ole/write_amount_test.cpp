@@ -70,6 +70,17 @@ protected:
         return written;
     }
 
+    // A stream as the memory file holds it.
+    Bytes ReadCommitted(const char16_t* name) {
+        Ptr<ILockBytes> memory;
+        EXPECT_EQ(CreateILockBytesOnHGlobal(m_block, FALSE, &memory), S_OK);
+        Ptr<IStorage> root;
+        EXPECT_EQ(StgOpenStorageOnILockBytes(memory.get(), nullptr,
+                                             STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &root),
+                  S_OK);
+        return root ? ReadStream(root.get(), name) : Bytes{};
+    }
+
     HGLOBAL m_block = nullptr;
 };
 
@@ -83,15 +94,9 @@ TEST_F(WriteAmountTest, OneByteEditInABigStreamWritesKilobytes) {
         });
         EXPECT_LE(written, 16u * 1024) << at;
     }
-    Ptr<ILockBytes> memory;
-    ASSERT_EQ(CreateILockBytesOnHGlobal(m_block, FALSE, &memory), S_OK);
-    Ptr<IStorage> root;
-    ASSERT_EQ(StgOpenStorageOnILockBytes(memory.get(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE,
-                                         nullptr, 0, &root),
-              S_OK);
     Bytes expected = Pattern(20 << 20);
     expected[0] = expected[5'000'000] = expected.back() = '!';
-    EXPECT_EQ(ReadStream(root.get(), u"Big"), expected);
+    EXPECT_EQ(ReadCommitted(u"Big"), expected);
 }
 
 TEST_F(WriteAmountTest, EditingOneSmallStreamLeavesTheOthersAlone) {
@@ -195,13 +200,7 @@ TEST_F(WriteAmountTest, ABulkImportIsWrittenOnce) {
     });
     // The data, the FAT sectors that describe it (4 bytes per 512-byte sector), a little more.
     EXPECT_LE(written, data.size() + data.size() / 128 + 32 * 1024);
-    Ptr<ILockBytes> memory;
-    ASSERT_EQ(CreateILockBytesOnHGlobal(m_block, FALSE, &memory), S_OK);
-    Ptr<IStorage> root;
-    ASSERT_EQ(StgOpenStorageOnILockBytes(memory.get(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE,
-                                         nullptr, 0, &root),
-              S_OK);
-    EXPECT_EQ(ReadStream(root.get(), u"Imported"), data);
+    EXPECT_EQ(ReadCommitted(u"Imported"), data);
 }
 
 } // namespace
