@@ -134,6 +134,11 @@ public:
             }
             done += static_cast<ULONG>(n);
         }
+        // A big write starts on its way to the disk now, so that the flush of a commit that
+        // follows gigabytes of them waits for the tail only, not for all of it.
+        if (SUCCEEDED(hr) && done >= kStartWritebackAt)
+            sync_file_range(m_fd, static_cast<off_t>(ulOffset.QuadPart), done,
+                            SYNC_FILE_RANGE_WRITE);
         if (pcbWritten)
             *pcbWritten = done;
         return hr;
@@ -181,6 +186,8 @@ public:
     }
 
 private:
+    static constexpr ULONG kStartWritebackAt = 1u << 20;
+
     ~FileLockBytes() override {
         if (m_deleteOnRelease)
             unlink(m_path.c_str());
