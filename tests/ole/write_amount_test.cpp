@@ -1,7 +1,10 @@
 // How much a commit writes: only what changed, plus the tables that point at it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include "com_object.h"
 #include "test_support.h"
@@ -132,6 +135,8 @@ public:
         return S_OK;
     }
     HRESULT WriteAt(ULARGE_INTEGER o, const void* pv, ULONG cb, ULONG* w) override {
+        if (o.QuadPart < m_watchEnd && o.QuadPart + cb > m_watchBegin)
+            ++m_watchedWrites;
         if (o.QuadPart < m_kept.size())
             std::memcpy(m_kept.data() + o.QuadPart, pv,
                         std::min<std::size_t>(cb, m_kept.size() - o.QuadPart));
@@ -158,10 +163,23 @@ public:
         return S_OK;
     }
     ULONGLONG Size() const { return m_size; }
+    // Counts the writes that touch [begin, end) from now on.
+    void Watch(ULONGLONG begin, ULONGLONG end) {
+        m_watchBegin = begin;
+        m_watchEnd = end;
+    }
+    int WatchedWrites() const { return m_watchedWrites; }
+    // Starts as a copy of a small file.
+    void Load(const Bytes& file) {
+        std::memcpy(m_kept.data(), file.data(), std::min(file.size(), m_kept.size()));
+        m_size = file.size();
+    }
 
 private:
     std::vector<std::uint8_t> m_kept = std::vector<std::uint8_t>(1 << 20);
     ULONGLONG m_size = 0;
+    ULONGLONG m_watchBegin = 0, m_watchEnd = 0;
+    int m_watchedWrites = 0;
 };
 
 TEST(Version3Limit, NothingGrowsPastTwoGibibytes) {
@@ -201,6 +219,52 @@ TEST_F(WriteAmountTest, ABulkImportIsWrittenOnce) {
     // The data, the FAT sectors that describe it (4 bytes per 512-byte sector), a little more.
     EXPECT_LE(written, data.size() + data.size() / 128 + 32 * 1024);
     EXPECT_EQ(ReadCommitted(u"Imported"), data);
+}
+
+} // namespace
+
+namespace {
+
+// An empty version-4 file's bytes (the format version is asked for through a file name).
+Bytes EmptyVersion4File() {
+    ScratchDir dir;
+    const std::u16string name = dir.Name("v4.cfb");
+    STGOPTIONS options{1, 0, 4096, nullptr};
+    Ptr<IStorage> root;
+    EXPECT_EQ(StgCreateStorageEx(name.c_str(), STGM_CREATE | kElement, STGFMT_DOCFILE, 0, &options,
+                                 nullptr, IID_IStorage, reinterpret_cast<void**>(&root)),
+              S_OK);
+    root.Reset();
+    std::ifstream in(dir.Path("v4.cfb"), std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// Bulk appends that cross the 2 GiB mark of a version-4 file step over the sector that holds
+// the platform's range-lock bytes, and the commit keeps them.
+TEST(BulkAppends, StepOverTheRangeLockSector) {
+    auto* bytes = new ForgetfulLockBytes;
+    bytes->Load(EmptyVersion4File());
+    bytes->Watch(0x7FFFF000, 0x80000000); // the range-lock sector of 4096-byte sectors
+    Ptr<IStorage> root;
+    ASSERT_EQ(StgOpenStorageOnILockBytes(bytes, nullptr, kTransacted, nullptr, 0, &root), S_OK);
+    Ptr<IStream> s;
+    ASSERT_EQ(root->CreateStream(u"Big", STGM_CREATE | kElement, 0, 0, &s), S_OK);
+    const Bytes chunk(64 << 20, 0x5A);
+    constexpr ULONGLONG kTotal = (33ULL << 26) + 1000; // past 2 GiB, ending inside a sector
+    for (ULONGLONG at = 0; at < kTotal; at += chunk.size()) {
+        const auto n = static_cast<ULONG>(std::min<ULONGLONG>(chunk.size(), kTotal - at));
+        ASSERT_EQ(s->Write(chunk.data(), n, nullptr), S_OK);
+    }
+    s.Reset();
+    ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
+    EXPECT_EQ(bytes->WatchedWrites(), 0);
+    STATSTG st{};
+    ASSERT_EQ(root->OpenStream(u"Big", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &s), S_OK);
+    ASSERT_EQ(s->Stat(&st, STATFLAG_NONAME), S_OK);
+    EXPECT_EQ(st.cbSize.QuadPart, kTotal);
+    s.Reset();
+    root.Reset();
+    bytes->Release();
 }
 
 } // namespace
