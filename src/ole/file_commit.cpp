@@ -478,6 +478,7 @@ void CommitWriter::Adopt() {
     img.m_dirBytes = std::move(m_dirBytes);
     img.m_transactionSignature += 1;
     img.m_epoch += 1;
+    img.m_growing.clear(); // what they hold is below the new committed end
     img.m_uncommittedTail = false;
     img.m_fileSectors = std::max(img.m_fileSectors, m_usedSectors);
     img.m_claimedButFree.clear();

@@ -106,6 +106,7 @@ private:
     std::weak_ptr<const CommittedChain> m_miniStream; // while any stream reads through it
     std::uint32_t m_pendingEnd = 0;                   // pending chains use sectors below this
     std::uint64_t m_epoch = 0;                        // commits so far
+    std::vector<std::weak_ptr<const CommittedChain>> m_growing; // pending chains of this epoch
     bool m_uncommittedTail = false;     // pending chains grew the file since the last commit
     std::uint64_t m_sizeBeforeTail = 0; // the size of the file before that
     std::vector<std::weak_ptr<const CommittedChain>> m_chains; // regular chains alive

@@ -12,18 +12,17 @@
 using namespace cfb;
 
 std::shared_ptr<CommittedChain> FileImage::NewPendingChain() {
-    // With no pending chain alive (all committed or dropped), the space they took past the
-    // committed end is free again: start from the end once more.
-    const bool anyAlive = std::any_of(m_chains.begin(), m_chains.end(), [](const auto& weak) {
-        auto chain = weak.lock();
-        return chain && chain->pending;
-    });
-    if (!anyAlive)
+    // With no chain of this epoch alive (all dropped), the space they took past the committed
+    // end is free again: start from the end once more.
+    std::erase_if(m_growing, [](const auto& weak) { return weak.expired(); });
+    if (m_growing.empty())
         m_pendingEnd = 0;
     CommittedChain chain;
     chain.pending = true;
     chain.epoch = m_epoch;
-    return RegisterChain(std::move(chain));
+    auto made = RegisterChain(std::move(chain));
+    m_growing.push_back(made);
+    return made;
 }
 
 bool FileImage::CanGrow(const CommittedChain& chain) const {
