@@ -58,9 +58,7 @@ std::uint32_t FatBuilder::FreeCount(std::uint32_t sector, std::uint32_t limit) c
             break;
         }
     }
-    if (s >= m_size)
-        s = stop; // entries past the table are free
-    return static_cast<std::uint32_t>(std::min(s, stop) - sector);
+    return static_cast<std::uint32_t>(std::min(s, stop) - sector); // stretches end by Size()
 }
 
 FatBuilder::Map::iterator FatBuilder::SplitAt(std::uint32_t sector) {

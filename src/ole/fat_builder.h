@@ -19,7 +19,7 @@ public:
     void Grow(std::uint32_t size);
     std::uint32_t At(std::uint32_t sector) const;
     bool IsFree(std::uint32_t sector) const;
-    // How many sectors from `sector` on are free, up to `limit`.
+    // How many sectors from `sector` on are free, up to `limit` and below Size().
     std::uint32_t FreeCount(std::uint32_t sector, std::uint32_t limit) const;
     // Entries [from, from + count) all become `value`.
     void Fill(std::uint32_t from, std::uint32_t count, std::uint32_t value);

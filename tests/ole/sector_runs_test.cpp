@@ -120,7 +120,7 @@ TEST(FatBuilder, AnswersLikeThePlainTableThroughACommitsChanges) {
             const auto s = static_cast<std::uint32_t>(random() % (plain.size() + 10));
             const auto limit = static_cast<std::uint32_t>(random() % 50);
             std::uint32_t free = 0;
-            while (free < limit && (s + free >= plain.size() || plain[s + free] == FREESECT))
+            while (free < limit && s + free < plain.size() && plain[s + free] == FREESECT)
                 ++free;
             ASSERT_EQ(fat.FreeCount(s, limit), free) << step << " " << s;
         }
@@ -187,7 +187,7 @@ TEST(FatBuilder, AStreamInOnePieceStaysOneStretch) {
     EXPECT_EQ(fat.Pack().Follow(10, &next), 1'999'009u);
     EXPECT_EQ(next, ENDOFCHAIN);
     EXPECT_EQ(fat.FreeCount(0, 100), 10u);
-    EXPECT_EQ(fat.FreeCount(1'999'010, 5000), 5000u);
+    EXPECT_EQ(fat.FreeCount(1'999'010, 5000), 990u);
 }
 
 TEST(SectorRuns, PositionsAndStretchesMatchTheList) {
