@@ -23,6 +23,11 @@ std::uint32_t FatBuilder::End(Map::const_iterator it) const {
 void FatBuilder::Grow(std::uint32_t size) {
     if (size <= m_size)
         return;
+    if (m_isFlat) {
+        m_flat.resize(size, kFree);
+        m_size = size;
+        return;
+    }
     const std::uint32_t from = m_size;
     m_size = size;
     auto it = m_stretches.emplace_hint(m_stretches.end(), from, Stretch{kFree, false});
@@ -32,6 +37,8 @@ void FatBuilder::Grow(std::uint32_t size) {
 std::uint32_t FatBuilder::At(std::uint32_t sector) const {
     if (sector >= m_size)
         return kFree;
+    if (m_isFlat)
+        return m_flat[sector];
     auto it = std::prev(m_stretches.upper_bound(sector));
     if (it->second.links && sector + 1 < End(it))
         return sector + 1;
@@ -45,6 +52,11 @@ bool FatBuilder::IsFree(std::uint32_t sector) const {
 std::uint32_t FatBuilder::FreeCount(std::uint32_t sector, std::uint32_t limit) const {
     const std::uint64_t stop = std::uint64_t{sector} + limit;
     std::uint64_t s = sector;
+    if (m_isFlat) {
+        while (s < stop && s < m_size && m_flat[s] == kFree)
+            ++s;
+        return static_cast<std::uint32_t>(s - sector);
+    }
     while (s < stop && s < m_size) {
         auto it = std::prev(m_stretches.upper_bound(static_cast<std::uint32_t>(s)));
         const std::uint64_t end = End(it);
@@ -74,6 +86,11 @@ FatBuilder::Map::iterator FatBuilder::SplitAt(std::uint32_t sector) {
 }
 
 void FatBuilder::Assign(std::uint32_t from, std::uint32_t to, Stretch stretch) {
+    if (m_isFlat) {
+        for (std::uint32_t s = from; s < to; ++s)
+            m_flat[s] = stretch.links && s + 1 < to ? s + 1 : stretch.value;
+        return;
+    }
     auto first = SplitAt(from);
     if (to < m_size)
         SplitAt(to);
@@ -84,6 +101,18 @@ void FatBuilder::Assign(std::uint32_t from, std::uint32_t to, Stretch stretch) {
     if (after != m_stretches.end())
         MergeWithPrevious(after);
     MergeWithPrevious(m_stretches.find(from));
+    FlattenIfDense();
+}
+
+void FatBuilder::FlattenIfDense() {
+    // A map node costs about 64 bytes, a plain entry 4.
+    if (m_stretches.size() < 1024 || m_stretches.size() * 16 < m_size)
+        return;
+    std::vector<std::uint32_t> flat(m_size);
+    Copy(0, m_size, flat.data());
+    m_flat = std::move(flat);
+    m_stretches.clear();
+    m_isFlat = true;
 }
 
 void FatBuilder::MergeWithPrevious(Map::iterator it) {
@@ -123,6 +152,8 @@ void FatBuilder::Link(const SectorRuns& chain) {
 void FatBuilder::Copy(std::uint64_t from, std::uint32_t count, std::uint32_t* out) const {
     const std::uint64_t end = from + count;
     std::uint64_t s = from;
+    for (; m_isFlat && s < end && s < m_size; ++s)
+        *out++ = m_flat[s];
     while (s < end && s < m_size) {
         auto it = std::prev(m_stretches.upper_bound(static_cast<std::uint32_t>(s)));
         const std::uint64_t stretchEnd = End(it);
@@ -136,6 +167,11 @@ void FatBuilder::Copy(std::uint64_t from, std::uint32_t count, std::uint32_t* ou
 
 PackedFat FatBuilder::Pack() const {
     PackedFat fat;
+    if (m_isFlat) {
+        for (std::uint32_t value : m_flat)
+            fat.Append(value);
+        return fat;
+    }
     for (auto it = m_stretches.begin(); it != m_stretches.end(); ++it)
         fat.AppendStretch(End(it) - it->first, it->second.value, it->second.links);
     return fat;

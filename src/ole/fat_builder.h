@@ -1,10 +1,12 @@
 // The FAT a commit builds: stretches of sectors that link on, or that share one value, kept
 // in a map so that marking a stream of millions of sectors is one change, not millions. A
-// commit of a huge file costs memory by its pieces, not by its size.
+// commit of a huge file costs memory by its pieces, not by its size. A file cut into so many
+// pieces that the map would cost more than a plain table gets a plain table instead.
 #pragma once
 
 #include <cstdint>
 #include <map>
+#include <vector>
 
 #include "packed_fat.h"
 #include "sector_runs.h"
@@ -42,7 +44,11 @@ private:
     void Assign(std::uint32_t from, std::uint32_t to, Stretch stretch);
     // Joins the stretch at `it` with the one before where one value or one chain runs on.
     void MergeWithPrevious(Map::iterator it);
+    // Moves to a plain table when the stretches cost more than one.
+    void FlattenIfDense();
 
     Map m_stretches;
+    std::vector<std::uint32_t> m_flat; // the plain table, once the map gave way to it
+    bool m_isFlat = false;
     std::uint32_t m_size;
 };

@@ -3,6 +3,11 @@
 #include <algorithm>
 
 void PackedFat::Append(std::uint32_t value) {
+    if (!m_flat.empty()) {
+        m_flat.push_back(value);
+        ++m_size;
+        return;
+    }
     const std::uint32_t sector = m_size++;
     if (!m_runs.empty()) {
         Run& last = m_runs.back();
@@ -17,11 +22,29 @@ void PackedFat::Append(std::uint32_t value) {
             return;
     }
     m_runs.push_back(Run{sector, value, false});
+    FlattenIfDense();
+}
+
+void PackedFat::FlattenIfDense() {
+    // A run costs 12 bytes, an entry 4.
+    if (m_runs.size() < 1024 || m_runs.size() * 3 < m_size)
+        return;
+    std::vector<std::uint32_t> flat(m_size);
+    Copy(0, m_size, flat.data());
+    m_flat = std::move(flat);
+    m_runs.clear();
+    m_runs.shrink_to_fit();
 }
 
 void PackedFat::AppendStretch(std::uint32_t count, std::uint32_t value, bool links) {
     if (count == 0)
         return;
+    if (!m_flat.empty()) {
+        for (std::uint32_t i = 0; i + 1 < count; ++i)
+            Append(links ? m_size + 1 : value);
+        Append(value);
+        return;
+    }
     if (!links || count == 1) {
         Append(value);
         if (count == 1)
@@ -55,6 +78,8 @@ std::size_t PackedFat::RunOf(std::uint32_t sector) const {
 std::uint32_t PackedFat::At(std::uint32_t sector) const {
     if (sector >= m_size)
         return kFree;
+    if (!m_flat.empty())
+        return m_flat[sector];
     const std::size_t i = RunOf(sector);
     const Run& run = m_runs[i];
     if (run.links && sector + 1 < run.first + RunLength(i))
@@ -63,6 +88,12 @@ std::uint32_t PackedFat::At(std::uint32_t sector) const {
 }
 
 std::uint32_t PackedFat::Follow(std::uint32_t sector, std::uint32_t* next) const {
+    if (!m_flat.empty()) {
+        while (sector + 1 < m_size && m_flat[sector] == sector + 1)
+            ++sector;
+        *next = m_flat[sector];
+        return sector;
+    }
     const std::size_t i = RunOf(sector);
     const Run& run = m_runs[i];
     if (!run.links) {
@@ -76,6 +107,11 @@ std::uint32_t PackedFat::Follow(std::uint32_t sector, std::uint32_t* next) const
 std::uint32_t PackedFat::NextFree(std::uint32_t sector) const {
     if (sector >= m_size)
         return sector;
+    if (!m_flat.empty()) {
+        while (sector < m_size && m_flat[sector] != kFree)
+            ++sector;
+        return sector;
+    }
     for (std::size_t i = RunOf(sector); i < m_runs.size(); ++i) {
         const Run& run = m_runs[i];
         if (!run.links && run.value == kFree)
@@ -89,8 +125,12 @@ std::uint32_t PackedFat::NextFree(std::uint32_t sector) const {
 void PackedFat::Copy(std::uint64_t from, std::uint32_t count, std::uint32_t* out) const {
     const std::uint64_t end = from + count;
     std::uint64_t s = from;
-    while (s < end && s < m_size) {
-        const std::size_t i = RunOf(static_cast<std::uint32_t>(s));
+    for (; !m_flat.empty() && s < end && s < m_size; ++s)
+        *out++ = m_flat[s];
+    // Run by run from the one that holds `from`.
+    for (std::size_t i = s < end && s < m_size ? RunOf(static_cast<std::uint32_t>(s))
+                                               : m_runs.size();
+         s < end && i < m_runs.size(); ++i) {
         const Run& run = m_runs[i];
         const std::uint64_t runEnd = std::uint64_t{run.first} + RunLength(i);
         for (; s < std::min(runEnd, end); ++s)

@@ -1,6 +1,7 @@
 // A FAT held as runs instead of one entry per sector: a stretch of sectors that each link to
 // the next, or a stretch of one value (free, table sectors). A file whose streams lie in
-// one piece each costs a few runs per stream, whatever its size.
+// one piece each costs a few runs per stream, whatever its size. A file cut into so many
+// pieces that the runs would cost more than the entries is held entry by entry instead.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +27,9 @@ public:
     void Copy(std::uint64_t from, std::uint32_t count, std::uint32_t* out) const;
     // Calls f(first, count) for each stretch of free sectors below Size().
     template <typename F> void ForEachFreeRun(F f) const {
+        for (std::uint32_t s = 0; s < m_flat.size(); ++s)
+            if (m_flat[s] == kFree)
+                f(s, 1u);
         for (std::size_t i = 0; i < m_runs.size(); ++i) {
             if (m_runs[i].value != kFree)
                 continue;
@@ -48,7 +52,10 @@ private:
         return (i + 1 < m_runs.size() ? m_runs[i + 1].first : m_size) - m_runs[i].first;
     }
     std::size_t RunOf(std::uint32_t sector) const;
+    // Moves to entry-by-entry storage when the runs cost more than the entries would.
+    void FlattenIfDense();
 
     std::vector<Run> m_runs;
+    std::vector<std::uint32_t> m_flat; // the entries, once the runs gave way to them
     std::uint32_t m_size = 0;
 };

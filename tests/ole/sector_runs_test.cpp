@@ -2,6 +2,7 @@
 // tables that mix long stretches, single links, free space, table marks and damage.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "cfb_format.h"
@@ -57,9 +58,23 @@ PackedFat Packed(const std::vector<std::uint32_t>& table) {
     return fat;
 }
 
+// A chain through shuffled sectors, and free sectors among them: a file cut into single
+// sectors, which the packed table holds entry by entry.
+std::vector<std::uint32_t> ShuffledTable(unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<std::uint32_t> order(5000);
+    for (std::uint32_t s = 0; s < order.size(); ++s)
+        order[s] = s;
+    std::shuffle(order.begin(), order.end(), random);
+    std::vector<std::uint32_t> table(order.size(), FREESECT);
+    for (std::size_t i = 0; i + 1000 < order.size(); ++i)
+        table[order[i]] = i + 1001 < order.size() ? order[i + 1] : ENDOFCHAIN;
+    return table;
+}
+
 TEST(PackedFat, AnswersLikeThePlainTable) {
-    for (unsigned seed = 1; seed <= 20; ++seed) {
-        const auto table = MixedTable(seed);
+    for (unsigned seed = 1; seed <= 22; ++seed) {
+        const auto table = seed <= 20 ? MixedTable(seed) : ShuffledTable(seed);
         const PackedFat fat = Packed(table);
         const auto size = static_cast<std::uint32_t>(table.size());
         ASSERT_EQ(fat.Size(), size);
@@ -107,11 +122,24 @@ TEST(PackedFat, AStreamInOnePieceIsOneRun) {
 
 // What a commit does to its FAT, on the builder and on a plain table side by side: mark
 // sectors, fill ranges, link chains cut in pieces, grow. Every answer and the packed result
-// must match the plain table at every step.
-TEST(FatBuilder, AnswersLikeThePlainTableThroughACommitsChanges) {
+// must match the plain table at every step. With the parameter set, a shuffled chain comes
+// first, and the builder gives up its map for a plain table part way.
+class FatBuilderSteps : public ::testing::TestWithParam<bool> {};
+
+TEST_P(FatBuilderSteps, AnswersLikeThePlainTableThroughACommitsChanges) {
     std::mt19937 random(11);
     std::vector<std::uint32_t> plain(3000, FREESECT);
     FatBuilder fat(3000);
+    if (GetParam()) {
+        std::vector<std::uint32_t> shuffled(3000);
+        for (std::uint32_t s = 0; s < shuffled.size(); ++s)
+            shuffled[s] = s;
+        std::shuffle(shuffled.begin(), shuffled.end(), random);
+        shuffled.resize(2000);
+        for (std::size_t i = 0; i < shuffled.size(); ++i)
+            plain[shuffled[i]] = i + 1 < shuffled.size() ? shuffled[i + 1] : ENDOFCHAIN;
+        fat.Link(SectorRuns::FromList(shuffled));
+    }
     auto check = [&](int step) {
         ASSERT_EQ(fat.Size(), plain.size()) << step;
         for (std::uint32_t s = 0; s < plain.size(); ++s)
@@ -176,6 +204,8 @@ TEST(FatBuilder, AnswersLikeThePlainTableThroughACommitsChanges) {
         ASSERT_NO_FATAL_FAILURE(check(step));
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(FatBuilder, FatBuilderSteps, ::testing::Values(false, true));
 
 TEST(FatBuilder, AStreamInOnePieceStaysOneStretch) {
     FatBuilder fat(2'000'000);
