@@ -141,12 +141,16 @@ void FatBuilder::Fill(std::uint32_t from, std::uint32_t count, std::uint32_t val
 }
 
 void FatBuilder::Link(const SectorRuns& chain) {
-    std::uint32_t position = 0;
-    chain.ForEachRun([&](std::uint32_t first, std::uint32_t count) {
-        position += count;
-        const std::uint32_t next = position < chain.Count() ? chain.At(position) : kEnd;
-        Assign(first, first + count, Stretch{next, count > 1});
+    // Each run links on to the first sector of the run after it, the last ends the chain.
+    std::uint32_t first = 0, count = 0;
+    chain.ForEachRun([&](std::uint32_t nextFirst, std::uint32_t nextCount) {
+        if (count > 0)
+            Assign(first, first + count, Stretch{nextFirst, count > 1});
+        first = nextFirst;
+        count = nextCount;
     });
+    if (count > 0)
+        Assign(first, first + count, Stretch{kEnd, count > 1});
 }
 
 void FatBuilder::Copy(std::uint64_t from, std::uint32_t count, std::uint32_t* out) const {

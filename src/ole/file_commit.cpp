@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <set>
 
 #include "cfb_format.h"
@@ -88,8 +89,8 @@ public:
 private:
     std::uint32_t Allocate(std::uint32_t want, std::uint32_t* count);
     std::uint32_t AllocateOne();
-    bool Reusable(std::uint32_t sector) const;
-    bool Pinned(std::uint32_t sector) const;
+    bool Reusable(std::uint32_t sector);
+    bool Pinned(std::uint32_t sector);
     HRESULT WriteChanged(const std::vector<std::uint8_t>& data,
                          const std::vector<std::uint8_t>& old,
                          const std::vector<std::uint32_t>& oldChain,
@@ -105,7 +106,8 @@ private:
     std::uint32_t m_sectorSize;
     SectorWriter m_out;
     FatBuilder m_fat{0}; // the new FAT
-    std::vector<FileImage::SectorRange> m_pinned;
+    // Made when first asked: a file without free space never needs it.
+    std::optional<std::vector<FileImage::SectorRange>> m_pinned;
     std::uint32_t m_oldCount = 0;    // sectors of the file before: what the commit may reuse
     std::uint32_t m_usedSectors = 0; // sectors of the file after, before the FAT's padding
     std::uint32_t m_cursor = 0;
@@ -117,16 +119,19 @@ private:
 
 // A sector free in the last committed state (whatever a damaged FAT says), read by no live
 // chain, not the range-lock sector and not yet taken by this commit.
-bool CommitWriter::Reusable(std::uint32_t s) const {
+bool CommitWriter::Reusable(std::uint32_t s) {
     const auto& claimedButFree = m_image.m_claimedButFree;
     return s < m_oldCount && s != RangeLockSector(m_shift) && m_image.m_fat.At(s) == FREESECT &&
            !std::binary_search(claimedButFree.begin(), claimedButFree.end(), s) && !Pinned(s) &&
            m_fat.IsFree(s);
 }
 
-bool CommitWriter::Pinned(std::uint32_t s) const {
-    auto after = std::upper_bound(m_pinned.begin(), m_pinned.end(), FileImage::SectorRange{s, ~0u});
-    return after != m_pinned.begin() && s < std::prev(after)->second;
+bool CommitWriter::Pinned(std::uint32_t s) {
+    if (!m_pinned)
+        m_pinned = m_image.PinnedSectors();
+    auto after =
+        std::upper_bound(m_pinned->begin(), m_pinned->end(), FileImage::SectorRange{s, ~0u});
+    return after != m_pinned->begin() && s < std::prev(after)->second;
 }
 
 // Up to `want` sectors side by side for new data: reused from the last committed state
@@ -513,7 +518,6 @@ HRESULT CommitWriter::Run(ElementNode& root) {
         const std::uint32_t rangeLock = RangeLockSector(m_shift);
         if (rangeLock < m_oldCount)
             m_fat.Set(rangeLock, ENDOFCHAIN);
-        m_pinned = m_image.PinnedSectors();
         m_directory.Build(root,
                           static_cast<std::uint32_t>(m_image.m_dirBytes.size() / kDirEntrySize));
         HRESULT hr = WriteStreams();
