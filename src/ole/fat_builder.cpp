@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <iterator>
 
+#include "cfb_format.h"
+
 namespace {
 
-constexpr std::uint32_t kFree = 0xFFFFFFFF;
-constexpr std::uint32_t kEnd = 0xFFFFFFFE;
+constexpr std::uint32_t kFree = cfb::FREESECT;
+constexpr std::uint32_t kEnd = cfb::ENDOFCHAIN;
 
 } // namespace
 

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "cfb_format.h"
+
 class PackedFat {
 public:
     // Appends the entry of the next sector (sector Size()).
@@ -42,7 +44,7 @@ public:
     }
 
 private:
-    static constexpr std::uint32_t kFree = 0xFFFFFFFF;
+    static constexpr std::uint32_t kFree = cfb::FREESECT;
     struct Run {
         std::uint32_t first;
         std::uint32_t value; // the entry of every sector, or of the last when `links`
