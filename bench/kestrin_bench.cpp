@@ -21,33 +21,12 @@
 #include <utility>
 #include <vector>
 
+#include "com_ptr.h"
 #include "storage_api.h"
 
 namespace {
 
 constexpr ULONG kChunk = 1u << 20;
-
-template <class T> class Ref {
-public:
-    Ref() = default;
-    Ref(const Ref&) = delete;
-    Ref& operator=(const Ref&) = delete;
-    Ref(Ref&& other) noexcept : m_p(std::exchange(other.m_p, nullptr)) {}
-    ~Ref() { Reset(); }
-    T* operator->() const { return m_p; }
-    T* Get() const { return m_p; }
-    T** Put() {
-        Reset();
-        return &m_p;
-    }
-    void Reset() {
-        if (m_p != nullptr)
-            std::exchange(m_p, nullptr)->Release();
-    }
-
-private:
-    T* m_p = nullptr;
-};
 
 [[noreturn]] void Fail(const std::string& what, HRESULT hr) {
     std::fprintf(stderr, "kestrin_bench: %s failed: 0x%08" PRIX32 "\n", what.c_str(),
@@ -147,15 +126,15 @@ void FillRandom(Chunk& buffer, std::uint64_t& state) {
 
 // Opens the stream at a '/'-separated path, keeping the storages on the way open.
 void OpenPath(IStorage* root, std::string_view path, DWORD mode,
-              std::vector<Ref<IStorage>>& storages, Ref<IStream>& stream) {
+              std::vector<ComPtr<IStorage>>& storages, ComPtr<IStream>& stream) {
     IStorage* at = root;
     while (true) {
         const std::size_t slash = path.find('/');
         const std::u16string name = Wide(path.substr(0, slash));
         if (slash == std::string_view::npos) {
-            Check(at->OpenStream(name.c_str(), nullptr, mode | STGM_SHARE_EXCLUSIVE, 0,
-                                 stream.Put()),
-                  "open stream");
+            Check(
+                at->OpenStream(name.c_str(), nullptr, mode | STGM_SHARE_EXCLUSIVE, 0, stream.Put()),
+                "open stream");
             return;
         }
         storages.emplace_back();
@@ -178,7 +157,7 @@ int MakeBig(const std::string& file, std::uint64_t megabytes, bool v4) {
     const auto start = std::chrono::steady_clock::now();
     const std::u16string name = Wide(file);
     constexpr DWORD mode = STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
-    Ref<IStorage> root;
+    ComPtr<IStorage> root;
     if (v4) {
         STGOPTIONS options{1, 0, 4096, nullptr};
         Check(StgCreateStorageEx(name.c_str(), mode, STGFMT_DOCFILE, 0, &options, nullptr,
@@ -187,7 +166,7 @@ int MakeBig(const std::string& file, std::uint64_t megabytes, bool v4) {
     } else {
         Check(StgCreateDocfile(name.c_str(), mode, 0, root.Put()), "create file");
     }
-    Ref<IStream> stream;
+    ComPtr<IStream> stream;
     Check(root->CreateStream(u"Big", mode, 0, 0, stream.Put()), "create stream");
     Chunk chunk;
     std::uint64_t state = 0x9E3779B97F4A7C15ULL;
@@ -211,15 +190,15 @@ int MakeMany(const std::string& file, std::uint64_t count, bool transacted) {
         payload[i] = static_cast<std::uint8_t>(i * 7 + 1);
 
     const auto start = std::chrono::steady_clock::now();
-    Ref<IStorage> root;
+    ComPtr<IStorage> root;
     Check(StgCreateDocfile(name.c_str(), mode, 0, root.Put()), "create file");
     for (std::uint64_t first = 0; first < count; first += 1000) {
-        Ref<IStorage> storage;
+        ComPtr<IStorage> storage;
         const std::u16string storage_name = Wide("d" + std::to_string(first / 1000));
         Check(root->CreateStorage(storage_name.c_str(), element, 0, 0, storage.Put()),
               "create storage");
         for (std::uint64_t i = first; i < count && i < first + 1000; ++i) {
-            Ref<IStream> stream;
+            ComPtr<IStream> stream;
             const std::u16string stream_name = Wide("s" + std::to_string(i));
             Check(storage->CreateStream(stream_name.c_str(), element, 0, 0, stream.Put()),
                   "create stream");
@@ -234,7 +213,7 @@ int MakeMany(const std::string& file, std::uint64_t count, bool transacted) {
 }
 
 std::uint64_t CountElements(IStorage* storage) {
-    Ref<IEnumSTATSTG> elements;
+    ComPtr<IEnumSTATSTG> elements;
     Check(storage->EnumElements(0, nullptr, 0, elements.Put()), "enumerate");
     std::uint64_t count = 0;
     STATSTG batch[64];
@@ -244,7 +223,7 @@ std::uint64_t CountElements(IStorage* storage) {
         for (ULONG i = 0; i < fetched; ++i) {
             ++count;
             if (batch[i].type == STGTY_STORAGE) {
-                Ref<IStorage> child;
+                ComPtr<IStorage> child;
                 Check(storage->OpenStorage(batch[i].pwcsName, nullptr,
                                            STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0,
                                            child.Put()),
@@ -260,7 +239,7 @@ std::uint64_t CountElements(IStorage* storage) {
 
 int List(const std::string& file) {
     const std::u16string name = Wide(file);
-    Ref<IStorage> root;
+    ComPtr<IStorage> root;
     Check(StgOpenStorage(name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0,
                          root.Put()),
           "open file");
@@ -270,12 +249,12 @@ int List(const std::string& file) {
 
 int Read(const std::string& file, const std::string& path) {
     const std::u16string name = Wide(file);
-    Ref<IStorage> root;
+    ComPtr<IStorage> root;
     Check(StgOpenStorage(name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE, nullptr, 0,
                          root.Put()),
           "open file");
-    std::vector<Ref<IStorage>> storages;
-    Ref<IStream> stream;
+    std::vector<ComPtr<IStorage>> storages;
+    ComPtr<IStream> stream;
     OpenPath(root.Get(), path, STGM_READ, storages, stream);
     Chunk chunk;
     const std::uint64_t* words_read = chunk.words();
@@ -304,13 +283,13 @@ int Poke(const std::string& file, const std::string& path, std::uint64_t offset)
     const std::u16string name = Wide(file);
     const auto before = ProcessIo();
     const auto start = std::chrono::steady_clock::now();
-    Ref<IStorage> root;
+    ComPtr<IStorage> root;
     Check(StgOpenStorage(name.c_str(), nullptr,
                          STGM_TRANSACTED | STGM_READWRITE | STGM_SHARE_DENY_WRITE, nullptr, 0,
                          root.Put()),
           "open file");
-    std::vector<Ref<IStorage>> storages;
-    Ref<IStream> stream;
+    std::vector<ComPtr<IStorage>> storages;
+    ComPtr<IStream> stream;
     OpenPath(root.Get(), path, STGM_READWRITE, storages, stream);
     LARGE_INTEGER at;
     at.QuadPart = static_cast<LONGLONG>(offset);
@@ -346,10 +325,9 @@ int Import(const std::string& file, const std::string& source) {
     const std::u16string name = Wide(file);
     constexpr DWORD element = STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
     const auto start = std::chrono::steady_clock::now();
-    Ref<IStorage> root;
-    Check(StgCreateDocfile(name.c_str(), element | STGM_TRANSACTED, 0, root.Put()),
-          "create file");
-    Ref<IStream> stream;
+    ComPtr<IStorage> root;
+    Check(StgCreateDocfile(name.c_str(), element | STGM_TRANSACTED, 0, root.Put()), "create file");
+    ComPtr<IStream> stream;
     Check(root->CreateStream(u"Imported", element, 0, 0, stream.Put()), "create stream");
     Chunk chunk;
     std::uint64_t total = 0;

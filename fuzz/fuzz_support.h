@@ -8,32 +8,16 @@
 #include <cstring>
 #include <vector>
 
+#include "com_ptr.h"
 #include "storage_api.h"
 #include "structure_check.h"
 
-template <class T> class Ptr {
+// ComPtr with the address-of and get() spelling these sources were written in.
+template <class T> class Ptr : public ComPtr<T> {
 public:
-    Ptr() = default;
-    explicit Ptr(T* p) : m_p(p) {}
-    Ptr(const Ptr&) = delete;
-    Ptr& operator=(const Ptr&) = delete;
-    ~Ptr() { Reset(); }
     // For out-parameters: whatever was held is released first.
-    T** operator&() {
-        Reset();
-        return &m_p;
-    }
-    T* operator->() const { return m_p; }
-    T* get() const { return m_p; }
-    explicit operator bool() const { return m_p != nullptr; }
-    void Reset() {
-        if (m_p)
-            m_p->Release();
-        m_p = nullptr;
-    }
-
-private:
-    T* m_p = nullptr;
+    T** operator&() { return this->Put(); }
+    T* get() const { return this->Get(); }
 };
 
 using Bytes = std::vector<std::uint8_t>;

@@ -41,10 +41,11 @@ protected:
         EXPECT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE,
                                  nullptr, 0, &root),
                   S_OK);
-        if (root && storage)
+        if (root && storage) {
             EXPECT_EQ(root->OpenStorage(storage, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr,
                                         0, &sub),
                       S_OK);
+        }
         IStorage* holder = storage ? sub.get() : root.get();
         return holder ? ReadStream(holder, stream) : Bytes{};
     }

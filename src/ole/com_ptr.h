@@ -3,8 +3,6 @@
 
 #include <utility>
 
-namespace cli {
-
 template <class T> class ComPtr {
 public:
     ComPtr() = default;
@@ -47,5 +45,3 @@ public:
 private:
     T* m_p = nullptr;
 };
-
-} // namespace cli
