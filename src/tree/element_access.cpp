@@ -33,13 +33,9 @@ std::unique_ptr<ElementChain> CStgTreeView::OpenStorageChain(QTreeWidgetItem* it
         chain->Append(m_pRootStorage);
         return chain;
     }
-    std::unique_ptr<ElementChain> chain = OpenStorageChain(item->parent());
+    std::unique_ptr<ElementChain> chain = OpenParentChain(item->parent());
     if (!chain)
         return nullptr;
-    if (!chain->GetLast()) {
-        ReleaseStorageChain(std::move(chain));
-        return nullptr;
-    }
     const std::u16string name = item->text(0).toStdU16String();
     IStorage* storage = nullptr;
     const HRESULT hr = chain->GetLastStorage()->OpenStorage(name.c_str(), nullptr, kStorageMode,
@@ -53,13 +49,9 @@ std::unique_ptr<ElementChain> CStgTreeView::OpenStorageChain(QTreeWidgetItem* it
 }
 
 std::unique_ptr<ElementChain> CStgTreeView::OpenStreamChain(QTreeWidgetItem* item) {
-    std::unique_ptr<ElementChain> chain = OpenStorageChain(item ? item->parent() : nullptr);
+    std::unique_ptr<ElementChain> chain = OpenParentChain(item ? item->parent() : nullptr);
     if (!chain)
         return nullptr;
-    if (!chain->GetLast()) {
-        ReleaseStorageChain(std::move(chain));
-        return nullptr;
-    }
     const std::u16string name = item->text(0).toStdU16String();
     IStream* stream = nullptr;
     const HRESULT hr =
@@ -69,6 +61,16 @@ std::unique_ptr<ElementChain> CStgTreeView::OpenStreamChain(QTreeWidgetItem* ite
         stream = nullptr;
     }
     chain->Append(stream);
+    return chain;
+}
+
+// The chain down to parent, when parent itself could be opened; else nothing stays open.
+std::unique_ptr<ElementChain> CStgTreeView::OpenParentChain(QTreeWidgetItem* parent) {
+    std::unique_ptr<ElementChain> chain = OpenStorageChain(parent);
+    if (chain && !chain->GetLast()) {
+        ReleaseStorageChain(std::move(chain));
+        return nullptr;
+    }
     return chain;
 }
 

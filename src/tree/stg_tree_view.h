@@ -73,6 +73,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    std::unique_ptr<ElementChain> OpenParentChain(QTreeWidgetItem* parent);
     QTreeWidgetItem* NewItem(const QString& text, int image) const;
     void OnItemExpanding(QTreeWidgetItem* item);
     void OnSelChanged(QTreeWidgetItem* item);
