@@ -23,18 +23,7 @@ private:
 
     QByteArray StreamBytes() {
         m_tree->setCurrentItem(Child(m_tree->GetRootItem(), QStringLiteral("Data")));
-        std::unique_ptr<ElementChain> chain = m_doc->OpenCurrent();
-        if (!chain)
-            return {};
-        IStream* stream = chain->GetLastStream();
-        STATSTG stat{};
-        stream->Stat(&stat, STATFLAG_NONAME);
-        QByteArray bytes(static_cast<int>(stat.cbSize.QuadPart), '\0');
-        ULONG read = 0;
-        stream->Read(bytes.data(), bytes.size(), &read);
-        chain->ReleaseAll();
-        m_doc->Unlock();
-        return bytes;
+        return CurrentStreamBytes(m_doc);
     }
 
 private slots:

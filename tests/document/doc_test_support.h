@@ -170,6 +170,23 @@ inline QTreeWidgetItem* Child(QTreeWidgetItem* parent, const QString& text) {
     return nullptr;
 }
 
+// The bytes of the document's current stream, read through its element chain; empty when
+// it cannot be opened.
+inline QByteArray CurrentStreamBytes(CKestrinDoc* doc) {
+    std::unique_ptr<ElementChain> chain = doc->OpenCurrent();
+    if (!chain || !chain->GetLast())
+        return {};
+    IStream* stream = chain->GetLastStream();
+    STATSTG stat{};
+    stream->Stat(&stat, STATFLAG_NONAME);
+    QByteArray bytes(static_cast<int>(stat.cbSize.QuadPart), '\0');
+    ULONG read = 0;
+    stream->Read(bytes.data(), bytes.size(), &read);
+    chain->ReleaseAll();
+    doc->Unlock();
+    return bytes;
+}
+
 inline QStringList ChildTexts(QTreeWidgetItem* parent) {
     QStringList texts;
     for (int i = 0; i < parent->childCount(); ++i)

@@ -22,20 +22,7 @@ private:
         return item;
     }
     void Select(const QStringList& path) { m_tree->setCurrentItem(Item(path)); }
-    QByteArray CurrentBytes() {
-        std::unique_ptr<ElementChain> chain = m_doc->OpenCurrent();
-        if (!chain || !chain->GetLast())
-            return {};
-        IStream* stream = chain->GetLastStream();
-        STATSTG stat{};
-        stream->Stat(&stat, STATFLAG_NONAME);
-        QByteArray bytes(static_cast<int>(stat.cbSize.QuadPart), '\0');
-        ULONG read = 0;
-        stream->Read(bytes.data(), bytes.size(), &read);
-        chain->ReleaseAll();
-        m_doc->Unlock();
-        return bytes;
-    }
+    QByteArray CurrentBytes() { return CurrentStreamBytes(m_doc); }
     static ULARGE_INTEGER Large(ULONGLONG value) {
         ULARGE_INTEGER large;
         large.QuadPart = value;
