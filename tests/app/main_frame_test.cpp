@@ -11,31 +11,12 @@
 #include "document.h"
 #include "main_frame.h"
 #include "mdi_child_wnd.h"
-#include "new_type_chooser.h"
 #include "resource_ids.h"
+#include "scripted_chooser.h"
 #include "status_bar.h"
 #include "storage_api.h"
 #include "tool_bar.h"
 #include "view.h"
-
-namespace {
-
-class ScriptedChooser final : public NewTypeChooser {
-public:
-    ScriptedChooser() : m_before(SetNewTypeChooser(this)) {}
-    ~ScriptedChooser() override { SetNewTypeChooser(m_before); }
-    int Choose(const QStringList& names) override {
-        asked << names;
-        return answer;
-    }
-    QList<QStringList> asked;
-    int answer = 0;
-
-private:
-    NewTypeChooser* m_before;
-};
-
-} // namespace
 
 class MainFrameTest : public QObject {
     Q_OBJECT

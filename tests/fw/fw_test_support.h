@@ -4,6 +4,7 @@
 #pragma once
 
 #include "recording_message_box.h"
+#include "scripted_chooser.h"
 
 #include <QSettings>
 #include <QStandardPaths>
@@ -21,7 +22,6 @@
 #include "mdi_frame_wnd.h"
 #include "menu.h"
 #include "message_box.h"
-#include "new_type_chooser.h"
 #include "resources.h"
 #include "view.h"
 #include "win_app.h"
@@ -69,21 +69,6 @@ public:
 
 private:
     FileDialogPresenter* m_before;
-};
-
-class ScriptedChooser final : public NewTypeChooser {
-public:
-    ScriptedChooser() : m_before(SetNewTypeChooser(this)) {}
-    ~ScriptedChooser() override { SetNewTypeChooser(m_before); }
-    int Choose(const QStringList& names) override {
-        asked << names;
-        return answer;
-    }
-    QList<QStringList> asked;
-    int answer = -1;
-
-private:
-    NewTypeChooser* m_before;
 };
 
 struct ViewUpdate {
