@@ -1,14 +1,20 @@
 #include "stg_enumerator.h"
 
 #include <QSet>
+#include <string>
 
 #include "report_stg_error.h"
 #include "storage_api.h"
 
 namespace {
 
+// Unit for unit: QString::fromUtf16 would take a leading U+FEFF or U+FFFE for a byte-order
+// mark, and the name would no longer find its element.
 QString FromOleName(const OLECHAR* name) {
-    return name ? QString::fromUtf16(name) : QString();
+    if (!name)
+        return QString();
+    return QString(reinterpret_cast<const QChar*>(name),
+                   static_cast<qsizetype>(std::char_traits<char16_t>::length(name)));
 }
 
 } // namespace

@@ -3,12 +3,27 @@
 #include <QSet>
 #include <algorithm>
 
+#include "cp932.h"
+
 namespace {
 
-// Orders names as _stricmp does on the platform for ASCII: unit by unit, with only 'A' to
-// 'Z' folded to lower case (so '_' sorts before letters). Other UTF-16 units compare by
-// value.
-int CompareNoCase(const QString& a, const QString& b) {
+// How the platform's _stricmp orders a name: over its code-page-932 bytes, each ASCII
+// letter byte folded to lower case (trail bytes of double-byte characters too). A name
+// with no CP932 form has no such key and orders after every name that has one.
+struct NameKey {
+    explicit NameKey(const QString& name) : utf16(name) {
+        if (std::optional<QByteArray> bytes = ToCp932(name)) {
+            hasCp932 = true;
+            cp932 = bytes->toLower(); // folds ASCII letters only
+        }
+    }
+    QString utf16;
+    QByteArray cp932;
+    bool hasCp932 = false;
+};
+
+// Names without a CP932 form, among themselves: by UTF-16 unit, ASCII letters folded.
+int CompareUtf16NoCase(const QString& a, const QString& b) {
     const auto lower = [](char16_t c) -> int {
         return c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c;
     };
@@ -21,10 +36,12 @@ int CompareNoCase(const QString& a, const QString& b) {
     return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
-bool OrdersAfter(const CStgElement& i, const CStgElement& j) {
-    if (i.m_isStorage != j.m_isStorage)
-        return !i.m_isStorage;
-    return CompareNoCase(i.m_name, j.m_name) > 0;
+int CompareNoCase(const NameKey& a, const NameKey& b) {
+    if (a.hasCp932 != b.hasCp932)
+        return a.hasCp932 ? -1 : 1;
+    if (!a.hasCp932)
+        return CompareUtf16NoCase(a.utf16, b.utf16);
+    return a.cp932.compare(b.cp932);
 }
 
 } // namespace
@@ -54,12 +71,21 @@ BOOL CStgFolder::Fill() {
 }
 
 // Storages first, then streams, each by name ignoring case. A stable sort: names equal but
-// for case keep the order the storage gave them (a storage of ours never holds two).
-// Thousands of children sort at once, where an exchange sort would take seconds.
+// for case keep the order the storage gave them, as the exchange sort of the platform's
+// program never swaps them. Thousands of children sort at once, where an exchange sort
+// would take seconds; each name's key is made once, not at every comparison.
 void CStgFolder::Sort() {
-    std::stable_sort(m_records.begin(), m_records.end(), [](const auto& a, const auto& b) {
-        return OrdersAfter(*b, *a);
+    std::vector<std::pair<NameKey, std::unique_ptr<CStgElement>>> keyed;
+    keyed.reserve(m_records.size());
+    for (auto& record : m_records)
+        keyed.emplace_back(NameKey(record->m_name), std::move(record));
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+        if (a.second->m_isStorage != b.second->m_isStorage)
+            return bool(a.second->m_isStorage);
+        return CompareNoCase(a.first, b.first) < 0;
     });
+    for (std::size_t i = 0; i < keyed.size(); ++i)
+        m_records[i] = std::move(keyed[i].second);
 }
 
 BOOL CStgFolder::MoveNext() {
