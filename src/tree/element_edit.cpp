@@ -1,7 +1,10 @@
 // The tree's own element operations: delete, rename by label edit, and creating storages
 // and streams under a free name whose label the user may then edit.
 #include <QSignalBlocker>
+#include <set>
+#include <string>
 
+#include "element_name.h"
 #include "kestrin_doc.h"
 #include "message_box.h"
 #include "report_stg_error.h"
@@ -47,7 +50,7 @@ void CStgTreeView::DeleteElement(QTreeWidgetItem* item) {
     m_hCurItem = parent;
     delete item;
     setCurrentItem(parent);
-    doc->SetModifiedFlag(true);
+    ElementsChanged();
 }
 
 void CStgTreeView::OnEndLabelEdit(QTreeWidgetItem* item, const QString& text) {
@@ -75,20 +78,26 @@ void CStgTreeView::OnEndLabelEdit(QTreeWidgetItem* item, const QString& text) {
     }
     ReleaseStorageChain(std::move(chain));
     if (renamed)
-        doc->SetModifiedFlag(true);
+        ElementsChanged();
     setCurrentItem(item);
 }
 
+// A name is taken when the engine would call it taken: equal ignoring case as the engine
+// folds it, so that a create never replaces an element whose name differs only in case.
+// One walk gathers the taken names; the candidates are then looked up, not listed again.
 QString CStgTreeView::FreeName(IStorage* storage, const QString& base) {
-    QString name = base;
-    for (int n = 1;; ++n) {
-        CStgFolder folder(storage, name);
-        const BOOL taken = folder.Fill();
-        folder.Close();
-        if (!taken)
-            return name;
-        name = base + QStringLiteral(" (%1)").arg(n);
+    std::set<std::u16string, ElementNameLess> taken;
+    CStgFolder folder(storage);
+    BOOL more = folder.Fill();
+    folder.Close();
+    while (more) {
+        more = folder.MoveNext();
+        taken.insert(folder.GetName().toStdU16String());
     }
+    QString name = base;
+    for (int n = 1; taken.count(name.toStdU16String()); ++n)
+        name = base + QStringLiteral(" (%1)").arg(n);
+    return name;
 }
 
 QTreeWidgetItem* CStgTreeView::FindChild(QTreeWidgetItem* parent, const QString& name) const {
@@ -159,7 +168,7 @@ void CStgTreeView::CreateNewStorage() {
     QString name = QString::fromUtf16(kBaseStorageName);
     if (QTreeWidgetItem* found = CreateInCurrent(name, STGTY_STORAGE)) {
         BeginLabelEdit(found);
-        GetDocument()->SetModifiedFlag(true);
+        ElementsChanged();
     }
 }
 
@@ -169,6 +178,6 @@ void CStgTreeView::CreateNewStream(QString& name, BOOL edit) {
     if (QTreeWidgetItem* found = CreateInCurrent(name, STGTY_STREAM)) {
         if (edit)
             BeginLabelEdit(found);
-        GetDocument()->SetModifiedFlag(true);
+        ElementsChanged();
     }
 }
