@@ -21,6 +21,9 @@ public:
     virtual std::unique_ptr<ElementChain> OpenCurrentElement(BOOL* isStorage) = 0;
     // The document's root storage changed (saved under a new name); the items stay.
     virtual void SetRootStorage(IStorage* root) = 0;
+    // Another window of the document changed its elements: reads every item again, keeping
+    // storages expanded and the current element current where they still exist.
+    virtual void Refresh() = 0;
     // Writes count bytes at offset into the current stream, growing it with zeros first when
     // offset lies beyond its end; the number of bytes written (0 when a storage is current).
     virtual ULONG WriteCurrentStream(ULARGE_INTEGER offset, const BYTE* data, ULONG count) = 0;

@@ -3,11 +3,16 @@
 #include <string>
 
 #include "cmd_ui.h"
+#include "com_ptr.h"
 #include "document_ids.h"
 #include "document_messages.h"
 #include "element_tree.h"
+#include "mdi_child_wnd.h"
 #include "mdi_frame_wnd.h"
 #include "message_box.h"
+#include "progress.h"
+#include "progress_lock_bytes.h"
+#include "replacing_file.h"
 #include "report_stg_error.h"
 #include "stg_operation.h"
 #include "storage_api.h"
@@ -65,13 +70,11 @@ bool CKestrinDoc::OnOpenDocument(const QString& path) {
     m_bReadOnlySuffixPending = TRUE;
     if (hr == STG_E_ACCESSDENIED || hr == STG_E_LOCKVIOLATION || hr == STG_E_SHAREVIOLATION) {
         m_pRootStorage = nullptr;
-        OpenPrivateCopy(name);
+        if (!OpenPrivateCopy(name))
+            return false;
     } else if (FAILED(hr)) {
         m_pRootStorage = nullptr;
-        if (hr == STG_E_FILEALREADYEXISTS)
-            AfxMessageBox(QString::fromUtf16(kMsgNotStorageFile));
-        else
-            ReportStgError(hr, STG_OP_STGOPENSTORAGE);
+        ReportOpenFailure(hr);
     }
     SetModifiedFlag(false);
     if (CMDIFrameWnd* main = AfxGetMainWnd())
@@ -80,24 +83,58 @@ bool CKestrinDoc::OnOpenDocument(const QString& path) {
     return true;
 }
 
-void CKestrinDoc::OpenPrivateCopy(const std::u16string& path) {
+void CKestrinDoc::ReportOpenFailure(HRESULT hr) {
+    if (hr == STG_E_FILEALREADYEXISTS)
+        AfxMessageBox(QString::fromUtf16(kMsgNotStorageFile));
+    else
+        ReportStgError(hr, STG_OP_STGOPENSTORAGE);
+}
+
+// The file is copied into a new temporary root, with a progress dialog: a large file takes
+// a while. A file that cannot be read or copied shows the tree's error item rather than an
+// empty or partial copy that looks like the file. False when the user cancelled the copy:
+// then nothing stays open.
+bool CKestrinDoc::OpenPrivateCopy(const std::u16string& path) {
     OnNewDocument();
+    if (!m_pRootStorage)
+        return true;
     // Even an empty copy must never be saved over the file it failed to read.
     m_bReadOnly = TRUE;
-    IStorage* source = nullptr;
-    const HRESULT hr =
-        StgOpenStorage(path.c_str(), nullptr, STGM_TRANSACTED | STGM_SHARE_DENY_NONE | STGM_READ,
-                       nullptr, 0, &source);
+    ComPtr<ILockBytes> file;
+    HRESULT hr = CreateILockBytesOnFile(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, file.Put());
+    STATSTG stat{};
+    if (SUCCEEDED(hr))
+        hr = file->Stat(&stat, STATFLAG_NONAME);
     if (FAILED(hr)) {
-        ReportStgError(hr, STG_OP_STGOPENSTORAGE);
-        return;
+        ReportOpenFailure(hr);
+        DropRoot();
+        return true;
     }
-    if (m_pRootStorage) {
-        const HRESULT copied = source->CopyTo(0, nullptr, nullptr, m_pRootStorage);
-        if (FAILED(copied))
-            ReportStgError(copied, STG_OP_COPYTO);
+    CProgress progress(QString::fromUtf16(kTextCopyingFile),
+                       static_cast<qint64>(stat.cbSize.QuadPart));
+    ComPtr<ILockBytes> counted;
+    *counted.Put() = new ProgressLockBytes(file.Get(), progress);
+    ComPtr<IStorage> source;
+    hr = StgOpenStorageOnILockBytes(counted.Get(), nullptr,
+                                    STGM_TRANSACTED | STGM_SHARE_DENY_NONE | STGM_READ, nullptr, 0,
+                                    source.Put());
+    if (FAILED(hr) && !progress.IsCancelled())
+        ReportOpenFailure(hr);
+    if (SUCCEEDED(hr)) {
+        hr = source->CopyTo(0, nullptr, nullptr, m_pRootStorage);
+        if (FAILED(hr) && !progress.IsCancelled())
+            ReportStgError(hr, STG_OP_COPYTO);
     }
-    source->Release();
+    if (FAILED(hr))
+        DropRoot();
+    return !progress.IsCancelled();
+}
+
+void CKestrinDoc::DropRoot() {
+    if (m_pRootStorage)
+        m_pRootStorage->Release();
+    m_pRootStorage = nullptr;
+    m_bReadOnly = FALSE;
 }
 
 bool CKestrinDoc::OnSaveDocument(const QString& path) {
@@ -118,34 +155,41 @@ bool CKestrinDoc::OnSaveDocument(const QString& path) {
     return true;
 }
 
+// The copy is written beside the target and moved over it once its commit has succeeded:
+// a failure at any step leaves the target as it was, and the document on its old root.
 bool CKestrinDoc::SaveAsNewFile(const QString& path) {
-    const std::u16string name = path.toStdU16String();
+    ReplacingFile file(path);
     IStorage* target = nullptr;
-    HRESULT hr = StgCreateDocfile(
-        name.c_str(), STGM_TRANSACTED | STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_READWRITE, 0,
-        &target);
-    if (FAILED(hr)) {
-        ReportStgError(hr, STG_OP_STGCREATEDOCFILE);
-        return false;
+    int operation = STG_OP_STGCREATEDOCFILE;
+    HRESULT hr = file.HoldTarget();
+    if (SUCCEEDED(hr))
+        hr = file.Create(STGM_TRANSACTED | STGM_SHARE_EXCLUSIVE | STGM_READWRITE, &target);
+    if (SUCCEEDED(hr)) {
+        operation = STG_OP_COPYTO;
+        hr = m_pRootStorage->CopyTo(0, nullptr, nullptr, target);
     }
-    int operation = STG_OP_COPYTO;
-    hr = m_pRootStorage->CopyTo(0, nullptr, nullptr, target);
     if (SUCCEEDED(hr)) {
         operation = STG_OP_COMMIT;
         hr = target->Commit(STGC_OVERWRITE);
     }
+    if (SUCCEEDED(hr)) {
+        operation = STG_OP_STGCREATEDOCFILE;
+        hr = file.Replace();
+    }
+    // The old root's changes are dropped only once they are safe in the new file.
     if (SUCCEEDED(hr)) {
         operation = STG_OP_REVERT;
         hr = m_pRootStorage->Revert();
     }
     if (FAILED(hr)) {
         ReportStgError(hr, operation);
-        target->Release();
+        if (target)
+            target->Release();
         return false;
     }
     m_pRootStorage->Release();
     m_pRootStorage = target;
-    if (CElementTree* tree = GetTreeView())
+    for (CElementTree* tree : GetTreeViews())
         tree->SetRootStorage(target);
     return true;
 }
@@ -180,7 +224,29 @@ void CKestrinDoc::SetModifiedFlag(bool modified) {
 }
 
 CElementTree* CKestrinDoc::GetTreeView() const {
-    return GetView<CElementTree>();
+    const std::vector<CElementTree*> trees = GetTreeViews();
+    if (trees.empty())
+        return nullptr;
+    CMDIFrameWnd* main = AfxGetMainWnd();
+    const CFrameWnd* active = main ? main->MDIGetActive() : nullptr;
+    for (CElementTree* tree : trees)
+        if (active && dynamic_cast<CView*>(tree)->GetParentFrame() == active)
+            return tree;
+    return trees.front();
+}
+
+std::vector<CElementTree*> CKestrinDoc::GetTreeViews() const {
+    std::vector<CElementTree*> trees;
+    for (CView* view : GetViews())
+        if (auto* tree = dynamic_cast<CElementTree*>(view))
+            trees.push_back(tree);
+    return trees;
+}
+
+void CKestrinDoc::OnElementsChanged(CElementTree* changedBy) {
+    for (CElementTree* tree : GetTreeViews())
+        if (tree != changedBy)
+            tree->Refresh();
 }
 
 std::unique_ptr<ElementChain> CKestrinDoc::OpenCurrent() {

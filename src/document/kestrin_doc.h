@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <memory>
+#include <vector>
 
 #include "base_doc.h"
 #include "document_lock.h"
@@ -36,8 +37,13 @@ public:
     // Keeps " *" at the end of the title while the document is modified.
     void SetModifiedFlag(bool modified = true) override;
 
-    // The first tree among the document's views, or null.
+    // The tree of the document's active window; the first tree when no window of the
+    // document is active; null when there is none.
     CElementTree* GetTreeView() const;
+    // Every tree of the document, one per window, in the order of its views.
+    std::vector<CElementTree*> GetTreeViews() const;
+    // The elements changed through changedBy: every other window's tree reads them again.
+    void OnElementsChanged(CElementTree* changedBy);
     // The chain of the current element with the lock entered, or null (no tree, nothing
     // current, or the open failed). The caller uses the last entry, calls ReleaseAll (views
     // never commit), drops the chain and calls Unlock.
@@ -66,7 +72,9 @@ public:
 
 private:
     bool CreateTemporaryRoot();
-    void OpenPrivateCopy(const std::u16string& path);
+    bool OpenPrivateCopy(const std::u16string& path);
+    static void ReportOpenFailure(HRESULT hr);
+    void DropRoot();
     bool SaveAsNewFile(const QString& path);
     ULARGE_INTEGER CellOffset(int row, int column) const;
 

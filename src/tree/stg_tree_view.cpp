@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QSignalBlocker>
+#include <QTreeWidgetItemIterator>
 
 #include "element_name_delegate.h"
 #include "kestrin_doc.h"
@@ -83,12 +85,86 @@ void CStgTreeView::FillTree(IStorage* root) {
         return;
     }
     m_pRootStorage = root;
+    QTreeWidgetItem* rootItem = InsertRootItem();
+    expandItem(rootItem); // reads the root's children and makes the root current
+    setRootIsDecorated(rootItem->childCount() > 0);
+}
+
+QTreeWidgetItem* CStgTreeView::InsertRootItem() {
     QTreeWidgetItem* rootItem = NewItem(QStringLiteral("/"), ImageStorage);
     rootItem->setFlags(rootItem->flags() & ~Qt::ItemIsEditable);
     addTopLevelItem(rootItem);
     rootItem->addChild(NewItem(QStringLiteral("/"), ImageStorage));
-    expandItem(rootItem); // reads the root's children and makes the root current
+    return rootItem;
+}
+
+// Another window changed the elements: every item is read again from the file. The items
+// are found again by their names, the expanded storages in tree order so that a parent is
+// read before its children.
+void CStgTreeView::Refresh() {
+    if (!m_pRootStorage)
+        return;
+    QList<QStringList> expanded;
+    for (QTreeWidgetItemIterator it(this); *it; ++it)
+        if ((*it)->isExpanded())
+            expanded << PathOf(*it);
+    const QStringList current = PathOf(m_hCurItem);
+    // This window's current element stays where it was: no selection signal, no update.
+    const QSignalBlocker blocker(this);
+    clear();
+    QTreeWidgetItem* rootItem = InsertRootItem();
+    for (const QStringList& path : expanded) {
+        bool whole = false;
+        QTreeWidgetItem* item = ItemAt(path, &whole);
+        if (!whole)
+            continue;
+        ReadChildren(item);
+        expandItem(item);
+    }
+    TakeCurrent(ItemAt(current, nullptr));
+    setCurrentItem(m_hCurItem);
     setRootIsDecorated(rootItem->childCount() > 0);
+}
+
+QStringList CStgTreeView::PathOf(const QTreeWidgetItem* item) {
+    QStringList path;
+    for (; item && item->parent(); item = item->parent())
+        path.prepend(item->text(0));
+    return path;
+}
+
+// The item at path below the root item, or the deepest of its ancestors that exists; whole
+// tells which.
+QTreeWidgetItem* CStgTreeView::ItemAt(const QStringList& path, bool* whole) const {
+    QTreeWidgetItem* item = GetRootItem();
+    qsizetype depth = 0;
+    for (; depth < path.size(); ++depth) {
+        QTreeWidgetItem* child = FindChild(item, path[depth]);
+        if (!child)
+            break;
+        item = child;
+    }
+    if (whole)
+        *whole = depth == path.size();
+    return item;
+}
+
+void CStgTreeView::ReadChildren(QTreeWidgetItem* item) {
+    CKestrinDoc* doc = GetDocument();
+    if (!doc)
+        return;
+    doc->Lock();
+    std::unique_ptr<ElementChain> chain = OpenStorageChain(item);
+    if (chain && chain->GetLast())
+        FillChildren(chain->GetLastStorage(), item);
+    ReleaseStorageChain(std::move(chain));
+}
+
+void CStgTreeView::ElementsChanged() {
+    if (CKestrinDoc* doc = GetDocument()) {
+        doc->SetModifiedFlag(true);
+        doc->OnElementsChanged(this);
+    }
 }
 
 void CStgTreeView::OnItemExpanding(QTreeWidgetItem* item) {
@@ -100,11 +176,15 @@ void CStgTreeView::OnItemExpanding(QTreeWidgetItem* item) {
 void CStgTreeView::FillChildren(IStorage* storage, QTreeWidgetItem* item) {
     std::unique_ptr<ElementChain> chain;
     if (!storage) {
-        CKestrinDoc* doc = GetDocument();
-        chain = doc ? doc->OpenCurrent() : nullptr;
+        // This tree's own current element: another window's may be elsewhere.
+        chain = OpenCurrentElement(nullptr);
         if (!chain)
             return;
         storage = chain->GetLastStorage();
+        if (!storage) {
+            ReleaseStorageChain(std::move(chain));
+            return;
+        }
     }
     WaitCursor wait;
     qDeleteAll(item->takeChildren());
@@ -153,19 +233,23 @@ void CStgTreeView::AddPlaceholders(IStorage* storage, QTreeWidgetItem* item) {
 void CStgTreeView::OnSelChanged(QTreeWidgetItem* item) {
     if (!item)
         return;
-    m_hCurItem = item;
-    // The flags follow the selection at once, so that commands are enabled right even
-    // before a view has opened the new element.
-    const int image = ImageOf(item);
-    m_bCurValid = image == ImageStorage || image == ImageStream;
-    if (m_bCurValid)
-        m_bCurIsStorage = image == ImageStorage;
+    TakeCurrent(item);
     CKestrinDoc* doc = GetDocument();
     if (!doc)
         return;
     doc->SetCurIsStorage(m_bCurIsStorage);
     doc->ResetPage();
     doc->UpdateAllViews(this);
+}
+
+// The flags follow the selection at once, so that commands are enabled right even before a
+// view has opened the new element.
+void CStgTreeView::TakeCurrent(QTreeWidgetItem* item) {
+    m_hCurItem = item;
+    const int image = ImageOf(item);
+    m_bCurValid = image == ImageStorage || image == ImageStream;
+    if (m_bCurValid)
+        m_bCurIsStorage = image == ImageStorage;
 }
 
 void CStgTreeView::keyReleaseEvent(QKeyEvent* event) {
@@ -176,6 +260,16 @@ void CStgTreeView::keyReleaseEvent(QKeyEvent* event) {
         return;
     }
     QTreeWidget::keyReleaseEvent(event);
+}
+
+// A refused rename shows its error box while the label editor is open; the editor has lost
+// the focus to the box when it closes, and nothing would hold it afterwards. The tree takes
+// it back, on the element, unless the user has moved it elsewhere.
+void CStgTreeView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    QWidget* focus = QApplication::focusWidget();
+    QTreeWidget::closeEditor(editor, hint);
+    if (!focus || focus == editor)
+        setFocus();
 }
 
 void CStgTreeView::mousePressEvent(QMouseEvent* event) {

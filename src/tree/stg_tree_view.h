@@ -42,6 +42,7 @@ public:
 
     std::unique_ptr<ElementChain> OpenCurrentElement(BOOL* isStorage) override;
     void SetRootStorage(IStorage* root) override { m_pRootStorage = root; }
+    void Refresh() override;
     QString GetCurrentName() const;
     // The current stream's size; 0 when it cannot be opened or asked.
     ULARGE_INTEGER GetCurrentStreamSize();
@@ -71,12 +72,24 @@ protected:
     virtual void TrackPopupMenu(QMenu* menu, const QPoint& globalPos);
     void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     std::unique_ptr<ElementChain> OpenParentChain(QTreeWidgetItem* parent);
     QTreeWidgetItem* NewItem(const QString& text, int image) const;
     void OnItemExpanding(QTreeWidgetItem* item);
     void OnSelChanged(QTreeWidgetItem* item);
+    // Makes item the current element of this tree, without telling the document.
+    void TakeCurrent(QTreeWidgetItem* item);
+    QTreeWidgetItem* InsertRootItem();
+    // Reads item's children through a chain of its own, whatever is current.
+    void ReadChildren(QTreeWidgetItem* item);
+    // After a change of the elements: the document is modified and the other windows' trees
+    // read their items again.
+    void ElementsChanged();
+    // An item's names from below the root item down to it; empty for the root item.
+    static QStringList PathOf(const QTreeWidgetItem* item);
+    QTreeWidgetItem* ItemAt(const QStringList& path, bool* whole) const;
     void AddPlaceholders(IStorage* storage, QTreeWidgetItem* item);
     bool CommitsRoot() const;
     QTreeWidgetItem* FindChild(QTreeWidgetItem* parent, const QString& name) const;
