@@ -282,8 +282,12 @@ HRESULT CreateTemporaryFileLockBytes(DWORD grfMode, bool deleteOnRelease, ILockB
     int fd = mkostemp(path.data(), O_CLOEXEC);
     if (fd < 0)
         return HresultFromErrno(errno);
-    const HRESULT hr = Wrap(fd, path, grfMode, deleteOnRelease, lockBytes);
-    if (FAILED(hr))
+    // A file that goes with its release goes at once: the descriptor keeps it alive, and no
+    // way the program ends can leave it behind.
+    if (deleteOnRelease)
+        unlink(path.c_str());
+    const HRESULT hr = Wrap(fd, path, grfMode, false, lockBytes);
+    if (FAILED(hr) && !deleteOnRelease)
         unlink(path.c_str());
     return hr;
 }
