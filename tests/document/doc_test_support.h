@@ -174,8 +174,13 @@ inline QTreeWidgetItem* Child(QTreeWidgetItem* parent, const QString& text) {
 // it cannot be opened.
 inline QByteArray CurrentStreamBytes(CKestrinDoc* doc) {
     std::unique_ptr<ElementChain> chain = doc->OpenCurrent();
-    if (!chain || !chain->GetLast())
+    if (!chain)
         return {};
+    if (!chain->GetLast()) {
+        chain->ReleaseAll();
+        doc->Unlock();
+        return {};
+    }
     IStream* stream = chain->GetLastStream();
     STATSTG stat{};
     stream->Stat(&stat, STATFLAG_NONAME);

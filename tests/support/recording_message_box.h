@@ -2,8 +2,10 @@
 // script is empty), so that no test waits on a person.
 #pragma once
 
+#include <QApplication>
 #include <QList>
 #include <QStringList>
+#include <QWidget>
 
 #include "message_box.h"
 
@@ -11,7 +13,10 @@ class RecordingMessageBox final : public MessageBoxPresenter {
 public:
     RecordingMessageBox() : m_before(SetMessageBoxPresenter(this)) {}
     ~RecordingMessageBox() override { SetMessageBoxPresenter(m_before); }
+    // A real box takes the focus from the window behind it, and so does this one.
     int Show(const QString& text, unsigned) override {
+        if (QWidget* focus = QApplication::focusWidget())
+            focus->clearFocus();
         texts << text;
         return answers.isEmpty() ? IDOK : answers.takeFirst();
     }

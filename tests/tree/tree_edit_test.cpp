@@ -19,6 +19,18 @@ private:
     QTreeWidgetItem* Root() const { return m_tree->GetRootItem(); }
     QTreeWidgetItem* Top(const QString& name) const { return Child(Root(), name); }
     QLineEdit* LabelEditor() const { return m_tree->viewport()->findChild<QLineEdit*>(); }
+    // Types text into the label editor of item and commits it with Return.
+    void EditLabel(QTreeWidgetItem* item, const QString& text) {
+        m_tree->setCurrentItem(item);
+        m_tree->editItem(item, 0);
+        QLineEdit* editor = LabelEditor();
+        QVERIFY(editor);
+        QCOMPARE(editor->text(), item->text(0));
+        editor->setText(text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents(); // the delegate commits from a queued call
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 
 private slots:
     void initTestCase() { UseScratchProfile(m_profile); }
@@ -27,61 +39,51 @@ private slots:
         const QString path = m_files.filePath(QStringLiteral("edit.cfb"));
         MakeCompoundFile(path, {{QStringLiteral("One"), QByteArray("1")},
                                 {QStringLiteral("Two"), QByteArray("2")},
+                                {QStringLiteral("DATA"), QByteArray("keep")},
                                 {QStringLiteral("Box"), std::nullopt},
                                 {QStringLiteral("Box/In"), QByteArray("in")}});
         m_doc = m_fixture->Open(path);
         m_tree = TreeOf(m_doc);
         m_tree->resize(300, 400);
+        m_tree->show();
+        m_tree->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_tree));
     }
     void cleanup() { m_fixture.reset(); }
 
-    void renamingChangesTheElementAndTheItem() {
-        QTreeWidgetItem* one = Top(QStringLiteral("One"));
-        m_tree->setCurrentItem(one);
-        m_tree->OnEndLabelEdit(one, QStringLiteral("Uno"));
-        QCOMPARE(one->text(0), QStringLiteral("Uno"));
-        QVERIFY(m_doc->IsModified());
-        QCOMPARE(m_tree->GetCurItem(), one);
-        QCOMPARE(m_doc->GetLockDepth(), 0);
-        m_tree->FillChildren(m_doc->GetRootStorage(), Root());
-        QVERIFY(Top(QStringLiteral("Uno")));
-        QVERIFY(!Top(QStringLiteral("One")));
-    }
-
-    void renamingOntoASiblingIsReportedAndKeepsTheOldName() {
+    void renamingThroughTheLabelEditor() {
         RecordingMessageBox boxes;
-        QTreeWidgetItem* one = Top(QStringLiteral("One"));
-        m_tree->setCurrentItem(one);
-        m_tree->OnEndLabelEdit(one, QStringLiteral("Two"));
-        QCOMPARE(boxes.texts.size(), 1);
-        QVERIFY(boxes.texts[0].contains(QStringLiteral("RenameElement")));
-        QCOMPARE(one->text(0), QStringLiteral("One"));
-        QVERIFY(!m_doc->IsModified());
-        QCOMPARE(m_doc->GetLockDepth(), 0);
-    }
-
-    void theRootKeepsItsName() {
         m_tree->OnEndLabelEdit(Root(), QStringLiteral("x"));
         QCOMPARE(Root()->text(0), QStringLiteral("/"));
         QVERIFY(!m_doc->IsModified());
-    }
 
-    void theLabelEditorRenamesWhenItIsCommitted() {
-        m_tree->show();
-        QTreeWidgetItem* two = Top(QStringLiteral("Two"));
-        m_tree->setCurrentItem(two);
-        m_tree->editItem(two, 0);
-        QLineEdit* editor = LabelEditor();
-        QVERIFY(editor);
-        QCOMPARE(editor->text(), QStringLiteral("Two"));
-        editor->setText(QStringLiteral("Deux"));
-        QTest::keyClick(editor, Qt::Key_Return);
-        QCoreApplication::processEvents(); // the delegate commits from a queued call
-        QCOMPARE(two->text(0), QStringLiteral("Deux"));
+        QTreeWidgetItem* one = Top(QStringLiteral("One"));
+        EditLabel(one, QStringLiteral("Uno"));
+        QCOMPARE(one->text(0), QStringLiteral("Uno"));
         QVERIFY(m_doc->IsModified());
+        QCOMPARE(m_doc->GetLockDepth(), 0);
+        m_tree->FillChildren(m_doc->GetRootStorage(), Root());
+        QVERIFY(Top(QStringLiteral("Uno")) && !Top(QStringLiteral("One")));
+
+        // Onto a sibling: refused and reported; the keyboard still works on the element.
+        QTreeWidgetItem* uno = Top(QStringLiteral("Uno"));
+        EditLabel(uno, QStringLiteral("Two"));
+        QCOMPARE(boxes.texts.size(), 1);
+        QVERIFY(boxes.texts[0].contains(QStringLiteral("RenameElement")));
+        QCOMPARE(uno->text(0), QStringLiteral("Uno"));
+        QCOMPARE(QApplication::focusWidget(), m_tree);
+        QCOMPARE(m_tree->currentItem(), uno);
+        QCOMPARE(m_doc->GetLockDepth(), 0);
     }
 
     void deleteKeyRemovesTheElementAndSelectsItsParent() {
+        m_tree->setCurrentItem(Root());
+        QTest::keyClick(m_tree, Qt::Key_Delete);
+        m_tree->setCurrentItem(Top(QStringLiteral("One")));
+        QTest::keyRelease(m_tree, Qt::Key_Delete, Qt::ShiftModifier); // cut has deleted
+        QCOMPARE(Root()->childCount(), 4);
+        QVERIFY(!m_doc->IsModified());
+
         QTreeWidgetItem* box = Top(QStringLiteral("Box"));
         m_tree->expandItem(box);
         m_tree->setCurrentItem(Child(box, QStringLiteral("In")));
@@ -95,58 +97,44 @@ private slots:
         QCOMPARE(box->childCount(), 0);
     }
 
-    void deleteKeyOnTheRootDoesNothing() {
-        m_tree->setCurrentItem(Root());
-        QTest::keyClick(m_tree, Qt::Key_Delete);
-        QCOMPARE(Root()->childCount(), 3);
-        QVERIFY(!m_doc->IsModified());
-    }
-
-    void shiftDeleteReleaseDeletesNothing() {
-        m_tree->setCurrentItem(Top(QStringLiteral("One")));
-        QTest::keyRelease(m_tree, Qt::Key_Delete, Qt::ShiftModifier);
-        QVERIFY(Top(QStringLiteral("One")));
-    }
-
-    void threeNewStoragesTakeFreeNamesAndOpenTheirLabels() {
-        m_tree->show();
-        const QString base = QString::fromUtf16(u"新しいストレージ");
+    void newElementsTakeFreeNames() {
+        const QString storage = QString::fromUtf16(u"新しいストレージ");
         for (int i = 0; i < 3; ++i) {
             m_tree->setCurrentItem(Root()); // ends the label edit before
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QVERIFY(!LabelEditor());
             QVERIFY(m_fixture->Frame()->SendCommand(ID_NEW_STORAGE));
             QCOMPARE(m_doc->GetLockDepth(), 0);
-            const QString name = i == 0 ? base : base + QStringLiteral(" (%1)").arg(i);
+            const QString name = i == 0 ? storage : storage + QStringLiteral(" (%1)").arg(i);
             QCOMPARE(m_tree->GetCurItem()->text(0), name);
             QVERIFY(LabelEditor());
             QCOMPARE(LabelEditor()->text(), name);
         }
-        QVERIFY(Top(base) && Top(base + QStringLiteral(" (1)")) &&
-                Top(base + QStringLiteral(" (2)")));
         QVERIFY(m_doc->IsModified());
-    }
 
-    void newStreamTakesTheNextFreeName() {
-        const QString base = QString::fromUtf16(u"新しいストリーム");
+        const QString stream = QString::fromUtf16(u"新しいストリーム");
         QTreeWidgetItem* box = Top(QStringLiteral("Box"));
-        m_tree->setCurrentItem(box);
-        QString first;
-        m_tree->CreateNewStream(first, FALSE);
-        m_tree->setCurrentItem(box);
-        QString second;
-        m_tree->CreateNewStream(second, FALSE);
-        QCOMPARE(first, base);
-        QCOMPARE(second, base + QStringLiteral(" (1)"));
-        QCOMPARE(ChildTexts(box),
-                 (QStringList{QStringLiteral("In"), base, base + QStringLiteral(" (1)")}));
-        QCOMPARE(m_doc->GetLockDepth(), 0);
-    }
+        QStringList made;
+        for (int i = 0; i < 2; ++i) {
+            m_tree->setCurrentItem(box);
+            QString name;
+            m_tree->CreateNewStream(name, FALSE);
+            made << name;
+        }
+        QCOMPARE(made, (QStringList{stream, stream + QStringLiteral(" (1)")}));
+        QCOMPARE(ChildTexts(box), (QStringList{QStringLiteral("In")} + made));
 
-    void newElementsNeedAStorageToBeCurrent() {
+        // A name taken but for case is taken: the element of that name keeps its bytes.
+        m_tree->setCurrentItem(Root());
+        QString data = QStringLiteral("data");
+        m_tree->CreateNewStream(data, FALSE);
+        QCOMPARE(data, QStringLiteral("data (1)"));
+        m_tree->setCurrentItem(Top(QStringLiteral("DATA")));
+        QCOMPARE(CurrentStreamBytes(m_doc), QByteArray("keep"));
+
         m_tree->setCurrentItem(Top(QStringLiteral("One")));
         QVERIFY(!m_fixture->Frame()->SendCommand(ID_NEW_STREAM));
-        QCOMPARE(Root()->childCount(), 3);
+        QCOMPARE(m_doc->GetLockDepth(), 0);
     }
 };
 
