@@ -71,39 +71,47 @@ Walked Walk(CStgFolder& folder, BOOL more) {
     return walked;
 }
 
-TEST_F(StgFolderTest, StoragesComeFirstThenStreamsEachByNameIgnoringCase) {
-    AddStream("b");
-    AddStream("A");
-    AddStream("c");
+// Storages first, then streams, each by _stricmp over the names' CP932 bytes (ASCII letters
+// folded, trail bytes too); names with no CP932 form last, by UTF-16. Names reach the list
+// exactly as the file has them, a leading U+FEFF or U+FFFE included.
+TEST_F(StgFolderTest, OrdersNamesAsThePlatformComparesThem) {
+    const QString summary = QString(QChar(5)) + "SummaryInformation";
+    const QStringList streams{QStringView(u"\uFFFEAb").toString(),
+                              QString::fromUtf16(u"ア"),
+                              "c",
+                              QString::fromUtf16(u"é"),
+                              QString::fromUtf16(u"１"),
+                              "A",
+                              QString::fromUtf16(u"ä"),
+                              QString::fromUtf16(u"Ａ"),
+                              "b",
+                              "_a",
+                              QStringView(u"\uFEFFData").toString(),
+                              summary,
+                              QString::fromUtf16(u"ー")};
+    for (const QString& name : streams)
+        AddStream(name);
     AddStorage("Z");
     AddStorage("y");
     CStgFolder folder(m_root);
     const Walked walked = Walk(folder, folder.Fill());
-    EXPECT_EQ(walked.names, QStringList({"y", "Z", "A", "b", "c"}));
-    EXPECT_EQ(walked.storages, (std::vector<BOOL>{TRUE, TRUE, FALSE, FALSE, FALSE}));
+    EXPECT_EQ(
+        walked.names,
+        QStringList({"y", "Z", summary, "_a", "A", "b", "c", QString::fromUtf16(u"ー"),
+                     QString::fromUtf16(u"Ａ"), QString::fromUtf16(u"１"),
+                     QString::fromUtf16(u"ア"), QString::fromUtf16(u"ä"), QString::fromUtf16(u"é"),
+                     QStringView(u"\uFEFFData").toString(), QStringView(u"\uFFFEAb").toString()}));
+    EXPECT_EQ(walked.storages[1], TRUE);
+    EXPECT_EQ(walked.storages[2], FALSE);
     EXPECT_TRUE(m_boxes.texts.isEmpty());
 }
 
-TEST_F(StgFolderTest, LettersFoldToLowerCaseWhenCompared) {
-    // '_' lies between the upper- and the lower-case letters.
-    AddStream("B");
-    AddStream("_a");
-    CStgFolder folder(m_root);
-    EXPECT_EQ(Walk(folder, folder.Fill()).names, QStringList({"_a", "B"}));
-}
-
-TEST_F(StgFolderTest, NamesKeepControlCharactersAndNonAsciiLetters) {
-    const QString summary = QString(QChar(5)) + "SummaryInformation";
-    const QString japanese = QString::fromUtf8("\u30c7\u30fc\u30bf");
-    AddStream(summary);
-    AddStream(japanese);
-    CStgFolder folder(m_root);
-    EXPECT_EQ(Walk(folder, folder.Fill()).names, QStringList({summary, japanese}));
-}
-
-TEST_F(StgFolderTest, EmptyStorageGivesNothing) {
-    CStgFolder folder(m_root);
-    EXPECT_FALSE(folder.Fill());
+TEST_F(StgFolderTest, EmptyOrNullStorageGivesNothingAndSaysNothing) {
+    CStgFolder empty(m_root);
+    EXPECT_FALSE(empty.Fill());
+    CStgFolder null(nullptr);
+    EXPECT_FALSE(null.Fill());
+    null.Close();
     EXPECT_TRUE(m_boxes.texts.isEmpty());
 }
 
@@ -119,13 +127,6 @@ TEST_F(StgFolderTest, OneElementRunsTheLoopBodyOnce) {
     EXPECT_EQ(stat.pwcsName, nullptr);
     EXPECT_EQ(stat.type, STGTY_STREAM);
     EXPECT_EQ(stat.cbSize.QuadPart, 7u);
-}
-
-TEST_F(StgFolderTest, NullStorageGivesNothingAndSaysNothing) {
-    CStgFolder folder(nullptr);
-    EXPECT_FALSE(folder.Fill());
-    folder.Close();
-    EXPECT_TRUE(m_boxes.texts.isEmpty());
 }
 
 TEST_F(StgFolderTest, FilterFindsOnlyTheExactName) {
