@@ -64,6 +64,20 @@ private slots:
         QCOMPARE(m_app->m_nChildFrames, 0);
     }
 
+    void windowsShowOurIconAndDialogsSpeakJapaneseOnACMachine() {
+        QLocale::setDefault(QLocale::c());
+        CMainFrame* frame = Start({CompoundFile()});
+        QCOMPARE(QLocale().language(), QLocale::Japanese);
+        const QImage ours = QImage(QStringLiteral(":/images/kestrin-16.png"))
+                                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        QVERIFY(!ours.isNull());
+        QWidget* const child = frame->MDIGetActive()->GetSubWindow();
+        for (QWidget* window : {static_cast<QWidget*>(frame), child})
+            QCOMPARE(window->windowIcon().pixmap(16).toImage().convertToFormat(
+                         QImage::Format_ARGB32_Premultiplied),
+                     ours);
+    }
+
     void mainWindowIs768By600() {
         CMainFrame* frame = Start({});
         QCOMPARE(frame->size(), QSize(768, 600));
