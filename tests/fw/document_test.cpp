@@ -143,34 +143,18 @@ private slots:
         QCOMPARE(doc->GetTitle(), QStringLiteral("chosen.tst"));
     }
 
-    // By extension in any case; anything else goes to the first template.
-    void fileGoesToTheTemplateOfItsExtension_data() {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<int>("kind");
-        QTest::newRow("ext") << "/a/defs.tst" << 1;
-        QTest::newRow("EXT") << "/a/defs.TST" << 1;
-        QTest::newRow("ext.other") << "/a/b.tst.doc" << 0;
-        QTest::newRow("none") << "/a/no-extension" << 0;
-    }
-    void fileGoesToTheTemplateOfItsExtension() {
-        QFETCH(QString, path);
-        QFETCH(int, kind);
-        CDocument* doc = m_app->OpenDocumentFile(path);
-        QVERIFY(doc);
-        QCOMPARE(doc->GetDocTemplate(), m_app->Template(kind));
-    }
-
-    void openingAnOpenFileBringsItsWindowBack() {
-        CDocument* first = m_app->OpenDocumentFile(QStringLiteral("/a/one.tst"));
-        m_app->OpenDocumentFile(QStringLiteral("/a/two.tst"));
-        CDocument* again = m_app->OpenDocumentFile(QStringLiteral("/a/../a/one.tst"));
-        QCOMPARE(again, first);
-        QCOMPARE(Windows(), 2);
+    // A file goes to the template of its extension, in any case, else to the first one; an
+    // open file, however its path is spelled, brings its window back.
+    void openingChoosesTheTemplateOnce() {
+        const std::pair<const char*, int> paths[] = {
+            {"/a/one.tst", 1}, {"/a/two.TST", 1}, {"/a/b.tst.doc", 0}, {"/a/no-extension", 0}};
+        for (const auto& [path, kind] : paths)
+            QCOMPARE(m_app->OpenDocumentFile(QString::fromLatin1(path))->GetDocTemplate(),
+                     m_app->Template(kind));
+        CDocument* first = m_app->Template(1)->GetDocuments().front();
+        QCOMPARE(m_app->OpenDocumentFile(QStringLiteral("/a/../a/one.tst")), first);
+        QCOMPARE(Windows(), 4);
         QCOMPARE(m_main->GetActiveDocument(), first);
-        CDocument* match = nullptr;
-        QCOMPARE(m_app->Template(1)->MatchDocType(QStringLiteral("/a/one.tst"), match),
-                 CDocTemplate::yesAlreadyOpen);
-        QCOMPARE(match, first);
     }
 
     void newAsksWhichKindWhenThereAreTwo() {
