@@ -1,13 +1,16 @@
 #include "kestrin_app.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QLocale>
 
 #include "about_dialog.h"
 #include "child_frame.h"
 #include "command_line_info.h"
 #include "doc_template.h"
 #include "kestrin_doc.h"
+#include "kestrin_resources.h"
 #include "main_frame.h"
 #include "resource_ids.h"
 #include "stg_tree_view.h"
@@ -33,6 +36,12 @@ CKestrinApp::CKestrinApp() {
 }
 
 bool CKestrinApp::InitInstance() {
+    // Before any dialog: the standard ones then format numbers, sizes and dates the Japanese
+    // way like the rest of the interface, whatever the machine's locale.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    // Every window without an icon of its own, the main frame and each document window,
+    // shows the application's.
+    QApplication::setWindowIcon(KestrinIcon());
     SetRegistryKey(QStringLiteral("Morrowfen"));
     LoadStdProfileSettings(10);
     AddDocTemplate(new CMultiDocTemplate(

@@ -14,8 +14,7 @@ Status RunCat(Arguments args) {
     if (Status status = ParseElementPath(args[1], path); !status.ok())
         return status;
     ComPtr<IStorage> root;
-    if (Status status = OpenRootStorage(args[0], STGM_READ | STGM_SHARE_DENY_WRITE, root);
-        !status.ok())
+    if (Status status = OpenRootStorage(args[0], kReadRootMode, root); !status.ok())
         return status;
     OpenedStream opened;
     if (Status status = OpenStreamAt(root.Get(), path, STGM_READ | STGM_SHARE_EXCLUSIVE, opened);

@@ -31,8 +31,7 @@ public:
 
 Status RunList(Arguments args) {
     ComPtr<IStorage> root;
-    if (Status status = OpenRootStorage(args[0], STGM_READ | STGM_SHARE_DENY_WRITE, root);
-        !status.ok())
+    if (Status status = OpenRootStorage(args[0], kReadRootMode, root); !status.ok())
         return status;
     ListVisitor visitor;
     if (Status status = WalkStorage(root.Get(), STGM_READ | STGM_SHARE_EXCLUSIVE, visitor);

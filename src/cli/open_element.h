@@ -12,6 +12,11 @@
 
 namespace cli {
 
+// How the reading commands open a file: they deny nobody, so they work while the editor holds
+// the file open for writing with changes pending, and read through a transaction, so they see
+// the last committed state and never write a byte back.
+inline constexpr DWORD kReadRootMode = STGM_TRANSACTED | STGM_READ | STGM_SHARE_DENY_NONE;
+
 Status OpenRootStorage(std::string_view fileName, DWORD mode, ComPtr<IStorage>& root);
 
 // The storages along the path, outermost first, each kept open so that a writer can commit

@@ -84,8 +84,7 @@ private:
 
 Status RunUnpack(Arguments args) {
     ComPtr<IStorage> root;
-    if (Status status = OpenRootStorage(args[0], STGM_READ | STGM_SHARE_DENY_WRITE, root);
-        !status.ok())
+    if (Status status = OpenRootStorage(args[0], kReadRootMode, root); !status.ok())
         return status;
     const fs::path dir = args[1];
     std::error_code error;

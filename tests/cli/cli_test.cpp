@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "com_ptr.h"
+#include "storage_api.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -201,6 +204,56 @@ TEST_F(CliTest, PokeEditsInPlaceAndGrowsAcrossTheCutoff) {
 
     const Result checked = Run({"check", file});
     EXPECT_EQ(checked.code, 0) << checked.out;
+}
+
+// This process holds the file as the editor does (transacted, deny-write) with one change
+// committed and more pending; the tool runs as another process beside it.
+TEST_F(CliTest, ReadingCommandsShowTheLastCommitBesideAnEditor) {
+    fs::create_directories(Path("in"));
+    WriteFile(Path("in/s"), "saved once");
+    WriteFile(Path("in/gone"), "kept until a commit");
+    const std::string file = Path("held.cfb").string();
+    ASSERT_EQ(Run({"pack", Path("in").string(), file}).code, 0);
+
+    const std::u16string name(file.begin(), file.end());
+    ComPtr<IStorage> root;
+    ASSERT_EQ(StgOpenStorage(name.c_str(), nullptr,
+                             STGM_TRANSACTED | STGM_READWRITE | STGM_SHARE_DENY_WRITE, nullptr, 0,
+                             root.Put()),
+              S_OK);
+    const auto writeStream = [&](const char16_t* stream, const std::string& bytes) {
+        ComPtr<IStream> opened;
+        ASSERT_EQ(root->CreateStream(stream, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
+                                     0, opened.Put()),
+                  S_OK);
+        ASSERT_EQ(opened->Write(bytes.data(), static_cast<ULONG>(bytes.size()), nullptr), S_OK);
+    };
+    writeStream(u"s", "saved twice");
+    ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
+    writeStream(u"s", Pattern(100000));
+    writeStream(u"pending", "not saved");
+    ASSERT_EQ(root->DestroyElement(u"gone"), S_OK);
+
+    const Result listed = Run({"list", file});
+    ASSERT_EQ(listed.code, 0) << listed.err;
+    EXPECT_EQ(listed.out, "stream\t11\ts\nstream\t19\tgone\n");
+    const Result cat = Run({"cat", file, "s"});
+    EXPECT_EQ(cat.code, 0) << cat.err;
+    EXPECT_EQ(cat.out, "saved twice");
+    const Result unpacked = Run({"unpack", file, Path("out").string()});
+    EXPECT_EQ(unpacked.code, 0) << unpacked.err;
+    EXPECT_EQ(Tree(Path("out")), (std::map<std::string, std::string>{
+                                     {"gone", "kept until a commit"}, {"s", "saved twice"}}));
+    const Result checked = Run({"check", file});
+    EXPECT_EQ(checked.code, 0) << checked.out << checked.err;
+
+    // Writers still wait for the editor to let go.
+    const std::string before = ReadFile(file);
+    EXPECT_NE(Run({"poke", file, "s", "0", "00"}).err.find("STG_E_LOCKVIOLATION"),
+              std::string::npos);
+    EXPECT_NE(Run({"pack", Path("in").string(), file}).err.find("STG_E_LOCKVIOLATION"),
+              std::string::npos);
+    EXPECT_TRUE(ReadFile(file) == before);
 }
 
 TEST_F(CliTest, CheckReportsFaultsOfDamagedFiles) {

@@ -76,50 +76,37 @@ private slots:
     }
     void cleanup() { m_app.reset(); }
 
-    void documentHandlesWhatTheViewDoesNot() {
+    void routeRunsFromTheDocumentToTheApplication() {
+        QVERIFY(m_main->SendCommand(ID_TEST_RADIO)); // no document: the application
+        QCOMPARE(m_app->radioCommands, 1);
+        QVERIFY(!m_main->SendCommand(ID_TEST_COMMAND));
         TestDoc* doc = NewDoc();
         QVERIFY(m_main->SendCommand(ID_TEST_COMMAND));
         QCOMPARE(doc->commands, 1);
+        QVERIFY(m_main->SendCommand(ID_TEST_RADIO));
+        QCOMPARE(m_app->radioCommands, 2);
+        doc->OnCloseDocument(); // its handlers leave the route with it
+        QVERIFY(!m_main->IsCommandEnabled(ID_TEST_COMMAND));
     }
 
-    void viewComesBeforeItsDocument() {
+    void viewComesFirstAndADecliningFrameHandsOn() {
         CMultiDocTemplate docTemplate(
-            IDR_TSTTYPE, [] { return new TestDoc; }, [] { return new TestFrame; },
+            IDR_TSTTYPE, [] { return new TestDoc; }, [] { return new PassingFrame; },
             [] { return new HandlingView; });
         auto* doc = static_cast<TestDoc*>(docTemplate.OpenDocumentFile({}));
+        auto* frame = dynamic_cast<PassingFrame*>(m_main->MDIGetActive());
+        QVERIFY(frame);
         QVERIFY(m_main->SendCommand(ID_TEST_COMMAND));
         QCOMPARE(static_cast<HandlingView*>(doc->GetViews().front())->commands, 1);
         QCOMPARE(doc->commands, 0);
-        doc->OnCloseDocument();
-    }
-
-    void declinedCommandAndUpdateGoOn() {
-        CMultiDocTemplate docTemplate(
-            IDR_TSTTYPE, [] { return new TestDoc; }, [] { return new PassingFrame; },
-            [] { return new TestView; });
-        CDocument* doc = docTemplate.OpenDocumentFile({});
-        auto* frame = dynamic_cast<PassingFrame*>(m_main->MDIGetActive());
-        QVERIFY(frame);
         QVERIFY(m_main->SendCommand(ID_TEST_RADIO));
         QCOMPARE(frame->offered, 1);
         QCOMPARE(m_app->radioCommands, 1);
         AddToolBar();
         m_main->OnIdleUpdateCmdUI();
         QCOMPARE(Action(ID_TEST_UNHANDLED)->text(), QStringLiteral("seen"));
-        QVERIFY(!Action(ID_TEST_UNHANDLED)->isEnabled());
+        QVERIFY(!Action(ID_TEST_UNHANDLED)->isEnabled()); // nobody handles it after all
         doc->OnCloseDocument();
-    }
-
-    void applicationIsTheLastStop() {
-        NewDoc();
-        QVERIFY(m_main->SendCommand(ID_TEST_RADIO));
-        QCOMPARE(m_app->radioCommands, 1);
-    }
-
-    void withoutDocumentsCommandsReachTheApplication() {
-        QVERIFY(m_main->SendCommand(ID_TEST_RADIO));
-        QCOMPARE(m_app->radioCommands, 1);
-        QVERIFY(!m_main->SendCommand(ID_TEST_COMMAND));
     }
 
     void controlNotificationIsRoutedWithoutUpdate() {
@@ -128,15 +115,20 @@ private slots:
         QVERIFY(!m_main->SendCommand(ID_TEST_CHECK));
     }
 
-    void updateHandlerGreysTheToolbarButton() {
+    void idleUpdateSetsTheToolbarFromTheHandlers() {
         TestDoc* doc = NewDoc();
         AddToolBar();
-        doc->enabled = false;
-        m_main->OnIdleUpdateCmdUI();
-        QVERIFY(!Action(ID_TEST_COMMAND)->isEnabled());
-        doc->enabled = true;
-        m_main->OnIdleUpdateCmdUI();
-        QVERIFY(Action(ID_TEST_COMMAND)->isEnabled());
+        for (const bool on : {false, true, false}) {
+            doc->enabled = doc->checked = on;
+            m_main->OnIdleUpdateCmdUI();
+            QCOMPARE(Action(ID_TEST_COMMAND)->isEnabled(), on);
+            QCOMPARE(Action(ID_TEST_CHECK)->isChecked(), on);
+            QCOMPARE(Action(ID_TEST_RADIO)->isChecked(), on);
+            QVERIFY(!Action(ID_TEST_UNHANDLED)->isEnabled());
+        }
+        QVERIFY(Action(ID_TEST_RADIO)->actionGroup() &&
+                Action(ID_TEST_RADIO)->actionGroup()->isExclusive());
+        QVERIFY(!Action(ID_TEST_CHECK)->actionGroup());
     }
 
     void disabledCommandNeverRuns() {
@@ -148,33 +140,16 @@ private slots:
         QCOMPARE(doc->commands, 0);
     }
 
-    void commandNobodyHandlesIsDisabled() {
-        NewDoc();
-        AddToolBar();
-        m_main->OnIdleUpdateCmdUI();
-        QVERIFY(!Action(ID_TEST_UNHANDLED)->isEnabled());
-        QVERIFY(!m_main->IsCommandEnabled(ID_TEST_UNHANDLED));
-    }
+    // A popup follows its first command; with nobody to update that, it is left alone.
+    void menusUpdateBeforeTheyOpen() {
+        QMenu* file = m_main->menuBar()->actions().at(0)->menu();
+        QMenu* edit = m_main->menuBar()->actions().at(1)->menu();
+        QAction* popupEntry = edit->actions().at(1);
+        emit edit->aboutToShow();
+        QVERIFY(popupEntry->isEnabled());
+        QVERIFY(!Action(ID_TEST_CHECK)->isEnabled());
 
-    void updateHandlerChecksAndRadioMarks() {
         TestDoc* doc = NewDoc();
-        AddToolBar();
-        doc->checked = true;
-        m_main->OnIdleUpdateCmdUI();
-        QVERIFY(Action(ID_TEST_CHECK)->isChecked());
-        QVERIFY(Action(ID_TEST_RADIO)->isChecked());
-        QVERIFY(Action(ID_TEST_RADIO)->actionGroup() &&
-                Action(ID_TEST_RADIO)->actionGroup()->isExclusive());
-        QVERIFY(!Action(ID_TEST_CHECK)->actionGroup());
-        doc->checked = false;
-        m_main->OnIdleUpdateCmdUI();
-        QVERIFY(!Action(ID_TEST_CHECK)->isChecked());
-        QVERIFY(!Action(ID_TEST_RADIO)->isChecked());
-    }
-
-    void menuItemsUpdateBeforeTheMenuOpens() {
-        TestDoc* doc = NewDoc();
-        QMenu* file = m_main->menuBar()->actions().front()->menu();
         doc->enabled = false;
         doc->checked = true;
         emit file->aboutToShow();
@@ -182,33 +157,11 @@ private slots:
         QVERIFY(Action(ID_TEST_CHECK)->isChecked());
         QVERIFY(!Action(ID_TEST_UNHANDLED)->isEnabled());
         QVERIFY(Action(ID_FILE_NEW)->isEnabled());
-    }
-
-    void popupIsUpdatedByItsFirstCommand() {
-        TestDoc* doc = NewDoc();
-        QMenu* edit = m_main->menuBar()->actions().at(1)->menu();
-        QAction* popupEntry = edit->actions().at(1);
-        QVERIFY(popupEntry->menu());
-        doc->enabled = false;
         emit edit->aboutToShow();
         QVERIFY(!popupEntry->isEnabled());
         doc->enabled = true;
         emit edit->aboutToShow();
         QVERIFY(popupEntry->isEnabled());
-    }
-
-    void popupOfANoneHandledCommandIsLeftAlone() {
-        QMenu* edit = m_main->menuBar()->actions().at(1)->menu();
-        emit edit->aboutToShow(); // no document: nobody updates the popup's first command
-        QVERIFY(edit->actions().at(1)->isEnabled());
-        QVERIFY(!Action(ID_TEST_CHECK)->isEnabled());
-    }
-
-    void closingTheDocumentTakesItsHandlersOffTheRoute() {
-        TestDoc* doc = NewDoc();
-        QVERIFY(m_main->IsCommandEnabled(ID_TEST_COMMAND));
-        doc->OnCloseDocument();
-        QVERIFY(!m_main->IsCommandEnabled(ID_TEST_COMMAND));
     }
 };
 

@@ -7,7 +7,6 @@
 #include "scripted_chooser.h"
 
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <memory>
