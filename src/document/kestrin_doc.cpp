@@ -4,6 +4,7 @@
 
 #include "cmd_ui.h"
 #include "com_ptr.h"
+#include "docfile_version.h"
 #include "document_ids.h"
 #include "document_messages.h"
 #include "element_tree.h"
@@ -35,30 +36,27 @@ CKestrinDoc::~CKestrinDoc() {
         m_pRootStorage->Release();
 }
 
-bool CKestrinDoc::CreateTemporaryRoot() {
-    const HRESULT hr = StgCreateDocfile(
-        nullptr, STGM_DELETEONRELEASE | STGM_TRANSACTED | STGM_SHARE_EXCLUSIVE | STGM_READWRITE, 0,
-        &m_pRootStorage);
-    if (FAILED(hr)) {
-        m_pRootStorage = nullptr;
-        ReportStgError(hr, STG_OP_STGCREATEDOCFILE);
-        return false;
-    }
-    return true;
-}
-
 bool CKestrinDoc::OnNewDocument() {
     if (!CBaseDoc::OnNewDocument())
         return false;
-    if (m_pRootStorage) {
-        m_pRootStorage->Release();
+    StartTemporaryRoot(false);
+    return true;
+}
+
+// A temporary compound file, deleted when the document lets go of it.
+void CKestrinDoc::StartTemporaryRoot(bool largeSectors) {
+    DropRoot();
+    m_bLargeSectors = largeSectors;
+    const HRESULT hr = CreateDocfile(
+        nullptr, STGM_DELETEONRELEASE | STGM_TRANSACTED | STGM_SHARE_EXCLUSIVE | STGM_READWRITE,
+        largeSectors, &m_pRootStorage);
+    if (FAILED(hr)) {
         m_pRootStorage = nullptr;
+        ReportStgError(hr, STG_OP_STGCREATEDOCFILE);
     }
-    CreateTemporaryRoot();
     m_bReadOnly = FALSE;
     m_bReadOnlySuffixPending = TRUE;
     m_nValueRadix = 0;
-    return true;
 }
 
 bool CKestrinDoc::OnOpenDocument(const QString& path) {
@@ -68,9 +66,10 @@ bool CKestrinDoc::OnOpenDocument(const QString& path) {
                                 0, &m_pRootStorage);
     m_bReadOnly = FALSE;
     m_bReadOnlySuffixPending = TRUE;
+    m_bLargeSectors = HasLargeSectors(path);
     if (hr == STG_E_ACCESSDENIED || hr == STG_E_LOCKVIOLATION || hr == STG_E_SHAREVIOLATION) {
         m_pRootStorage = nullptr;
-        if (!OpenPrivateCopy(name))
+        if (!OpenPrivateCopy(path))
             return false;
     } else if (FAILED(hr)) {
         m_pRootStorage = nullptr;
@@ -94,14 +93,16 @@ void CKestrinDoc::ReportOpenFailure(HRESULT hr) {
 // a while. A file that cannot be read or copied shows the tree's error item rather than an
 // empty or partial copy that looks like the file. False when the user cancelled the copy:
 // then nothing stays open.
-bool CKestrinDoc::OpenPrivateCopy(const std::u16string& path) {
-    OnNewDocument();
+bool CKestrinDoc::OpenPrivateCopy(const QString& path) {
+    CBaseDoc::OnNewDocument();
+    StartTemporaryRoot(HasLargeSectors(path));
     if (!m_pRootStorage)
         return true;
     // Even an empty copy must never be saved over the file it failed to read.
     m_bReadOnly = TRUE;
     ComPtr<ILockBytes> file;
-    HRESULT hr = CreateILockBytesOnFile(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, file.Put());
+    HRESULT hr = CreateILockBytesOnFile(path.toStdU16String().c_str(),
+                                        STGM_READ | STGM_SHARE_DENY_NONE, file.Put());
     STATSTG stat{};
     if (SUCCEEDED(hr))
         hr = file->Stat(&stat, STATFLAG_NONAME);
@@ -163,7 +164,8 @@ bool CKestrinDoc::SaveAsNewFile(const QString& path) {
     int operation = STG_OP_STGCREATEDOCFILE;
     HRESULT hr = file.HoldTarget();
     if (SUCCEEDED(hr))
-        hr = file.Create(STGM_TRANSACTED | STGM_SHARE_EXCLUSIVE | STGM_READWRITE, &target);
+        hr = file.Create(STGM_TRANSACTED | STGM_SHARE_EXCLUSIVE | STGM_READWRITE, m_bLargeSectors,
+                         &target);
     if (SUCCEEDED(hr)) {
         operation = STG_OP_COPYTO;
         hr = m_pRootStorage->CopyTo(0, nullptr, nullptr, target);

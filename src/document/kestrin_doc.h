@@ -71,8 +71,8 @@ public:
     int OnCellPaste(CView* view, int row, int column, const QStringList& texts) override;
 
 private:
-    bool CreateTemporaryRoot();
-    bool OpenPrivateCopy(const std::u16string& path);
+    void StartTemporaryRoot(bool largeSectors);
+    bool OpenPrivateCopy(const QString& path);
     static void ReportOpenFailure(HRESULT hr);
     void DropRoot();
     bool SaveAsNewFile(const QString& path);
@@ -94,4 +94,6 @@ private:
     ULONGLONG m_pageOffset = 0;
     BOOL m_bReadOnly = FALSE;
     BOOL m_bReadOnlySuffixPending = TRUE;
+    // The file has 4096-byte sectors: its private copy and its copies under new names too.
+    bool m_bLargeSectors = false;
 };

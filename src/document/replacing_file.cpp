@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "docfile_version.h"
 #include "file_lock_bytes.h"
 #include "storage_api.h"
 
@@ -32,7 +33,7 @@ HRESULT ReplacingFile::HoldTarget() {
     return CreateILockBytesOnFile(name.c_str(), STGM_READWRITE | STGM_SHARE_EXCLUSIVE, &m_held);
 }
 
-HRESULT ReplacingFile::Create(DWORD mode, IStorage** storage) {
+HRESULT ReplacingFile::Create(DWORD mode, bool largeSectors, IStorage** storage) {
     const QFileInfo info(m_target);
     HRESULT hr = STG_E_FILEALREADYEXISTS;
     // A name nobody else has taken: the create itself refuses one that exists.
@@ -42,7 +43,7 @@ HRESULT ReplacingFile::Create(DWORD mode, IStorage** storage) {
                 .arg(info.fileName())
                 .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
         const std::u16string name = m_temporary.toStdU16String();
-        hr = StgCreateDocfile(name.c_str(), mode & ~STGM_CREATE, 0, storage);
+        hr = CreateDocfile(name.c_str(), mode & ~STGM_CREATE, largeSectors, storage);
     }
     if (FAILED(hr))
         m_temporary.clear();

@@ -19,7 +19,7 @@ public:
     // write it); a missing target is fine.
     HRESULT HoldTarget();
     // Creates the new compound file beside the target, under a name of its own.
-    HRESULT Create(DWORD mode, IStorage** storage);
+    HRESULT Create(DWORD mode, bool largeSectors, IStorage** storage);
     // Gives the new file the target's permissions and moves it over the target. The storage
     // made by Create stays open on it.
     HRESULT Replace();

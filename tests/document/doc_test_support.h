@@ -85,10 +85,15 @@ inline void PutElement(IStorage* root, const QString& path, const std::optional<
     }
 }
 
-inline void MakeCompoundFile(const QString& path, const FileLayout& layout) {
+// largeSectors: version 4, 4096-byte sectors.
+inline void MakeCompoundFile(const QString& path, const FileLayout& layout,
+                             bool largeSectors = false) {
     IStorage* root = nullptr;
-    QCOMPARE(StgCreateDocfile(Wide(path).c_str(),
-                              STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &root),
+    STGOPTIONS options{1, 0, largeSectors ? 4096u : 512u, nullptr};
+    QCOMPARE(StgCreateStorageEx(Wide(path).c_str(),
+                                STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, STGFMT_DOCFILE,
+                                0, &options, nullptr, IID_IStorage,
+                                reinterpret_cast<void**>(&root)),
              S_OK);
     for (const auto& [elementPath, data] : layout)
         PutElement(root, elementPath, data);

@@ -47,7 +47,7 @@ private:
 
     QString FilePath(const QString& name) const { return m_files.filePath(name); }
     // A fresh file for each test: some tests leave theirs write-protected.
-    QString Sample(const FileLayout& extra = {}) const {
+    QString Sample(const FileLayout& extra = {}, bool largeSectors = false) const {
         const QString path = m_files.filePath(QStringLiteral("%1/%2/sample.cfb")
                                                   .arg(QTest::currentTestFunction())
                                                   .arg(QTest::currentDataTag()));
@@ -56,7 +56,7 @@ private:
                           {QStringLiteral("Sub"), std::nullopt},
                           {QStringLiteral("Sub/Inner"), QByteArray("abc")}};
         layout.insert(layout.end(), extra.begin(), extra.end());
-        MakeCompoundFile(path, layout);
+        MakeCompoundFile(path, layout, largeSectors);
         return path;
     }
     // A change the tree makes: a new storage under the root.
@@ -143,14 +143,14 @@ private slots:
     void privateCopies_data() {
         QTest::addColumn<bool>("writeProtected");
         QTest::newRow("held by another instance") << false;
-        QTest::newRow("nobody may write it") << true;
+        QTest::newRow("nobody may write it, 4096-byte sectors") << true;
     }
     // Opened as a private copy, with its progress shown: Save over the file is refused with
-    // the document's message; Save As writes the changes into a new file and leaves the
-    // original as it was; the new name stays refused too.
+    // the document's message; Save As writes the changes into a new file of the same sector
+    // size and leaves the original as it was; the new name stays refused too.
     void privateCopies() {
         QFETCH(bool, writeProtected);
-        const QString path = Sample();
+        const QString path = Sample({}, writeProtected);
         const QByteArray before = ReadFile(path);
         IStorage* other = nullptr;
         if (writeProtected)
@@ -183,6 +183,7 @@ private slots:
                                              QString::fromUtf16(u"新しいストレージ")}));
         QCOMPARE(ReadFile(path), before);
         const QByteArray saved = ReadFile(copy);
+        QCOMPARE(saved.at(0x1A), writeProtected ? '\x04' : '\x03');
         QVERIFY(!doc->OnSaveDocument(copy));
         QCOMPARE(boxes.texts.size(), 2);
         QCOMPARE(ReadFile(copy), saved);

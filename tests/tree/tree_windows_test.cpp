@@ -80,6 +80,7 @@ private slots:
         first->setCurrentItem(Child(first->GetRootItem(), QStringLiteral("Keep")));
         QVERIFY(m_fixture->Frame()->SendCommand(ID_ELEMENT_DELETE));
         QVERIFY(!Child(second->GetRootItem(), QStringLiteral("Keep")));
+        secondPool = Child(second->GetRootItem(), QStringLiteral("ObjectPool")); // items renewed
         second->collapseItem(secondPool);
         second->expandItem(secondPool);
         QVERIFY(m_fixture->Frame()->SendCommand(ID_FILE_SAVE));
