@@ -34,45 +34,35 @@ QStringList List(FakeStorage& storage, const QString& filter = QString(),
     return Names(folder, more);
 }
 
-TEST(StgFolderFake, NamesEqualButForCaseAreBothListedSideBySide) {
-    FakeStorage storage({Stream(u"zeta"), Stream(u"data"), Stream(u"Alpha"), Stream(u"DATA")});
-    EXPECT_EQ(List(storage), QStringList({"Alpha", "data", "DATA", "zeta"}));
-}
-
-TEST(StgFolderFake, SameElementTwiceInARowEndsTheWalk) {
-    RecordingPresenter boxes;
-    FakeStorage storage({Stream(u"a"), Stream(u"a"), Stream(u"b")});
-    EXPECT_EQ(List(storage), QStringList({"a"}));
-    EXPECT_TRUE(boxes.texts.isEmpty());
-}
-
-TEST(StgFolderFake, SameNameWithAnotherTypeIsNotARepeat) {
-    // The look-ahead lets the storage through; the list then refuses a name it already holds.
-    FakeStorage storage({Stream(u"x"), Storage(u"x"), Stream(u"y")});
-    CStgFolder folder(&storage);
-    BOOL more = folder.Fill();
-    EXPECT_EQ(Names(folder, more), QStringList({"x"}));
-    EXPECT_TRUE(folder.IsStream());
-}
-
-TEST(StgFolderFake, EnumeratorThatStartsOverEndsTheWalk) {
-    FakeStorage storage(
-        {Stream(u"c"), Storage(u"a"), Stream(u"b"), Stream(u"c"), Storage(u"a"), Stream(u"d")});
-    EXPECT_EQ(List(storage), QStringList({"a", "b", "c"}));
-}
-
-TEST(StgFolderFake, RepeatAmongSkippedElementsEndsTheSearch) {
-    // The guard looks at the element fetched just before, even one the filter skipped.
-    FakeStorage storage({Stream(u"other"), Stream(u"other"), Stream(u"wanted")});
-    EXPECT_TRUE(List(storage, "wanted").isEmpty());
-    FakeStorage plain({Stream(u"other"), Stream(u"x"), Stream(u"wanted")});
-    EXPECT_EQ(List(plain, "wanted"), QStringList({"wanted"}));
-}
-
-TEST(StgFolderFake, EnumeratorCyclingThroughSkippedNamesEndsTheSearch) {
-    // An enumerator that went round a, b, a, b, ... for ever would otherwise never end.
-    FakeStorage storage({Stream(u"a"), Stream(u"b"), Stream(u"a"), Stream(u"b"), Stream(u"c")});
-    EXPECT_TRUE(List(storage, "c").isEmpty());
+// Listings no compound file produces: names equal but for case stay side by side, and an
+// enumerator that repeats itself (the same element twice in a row, starting over, cycling
+// through names the filter skips) ends the walk with what was gathered, quietly.
+TEST(StgFolderFake, OddListingsEndQuietly) {
+    const struct {
+        std::vector<FakeEntry> entries;
+        QString filter;
+        QStringList listed;
+    } cases[] = {
+        {{Stream(u"zeta"), Stream(u"data"), Stream(u"Alpha"), Stream(u"DATA")},
+         {},
+         {"Alpha", "data", "DATA", "zeta"}},
+        {{Stream(u"a"), Stream(u"a"), Stream(u"b")}, {}, {"a"}},
+        // The look-ahead lets the storage through; the list refuses a name it holds.
+        {{Stream(u"x"), Storage(u"x"), Stream(u"y")}, {}, {"x"}},
+        {{Stream(u"c"), Storage(u"a"), Stream(u"b"), Stream(u"c"), Storage(u"a"), Stream(u"d")},
+         {},
+         {"a", "b", "c"}},
+        // The guard looks at the element fetched just before, even one the filter skipped.
+        {{Stream(u"other"), Stream(u"other"), Stream(u"wanted")}, "wanted", {}},
+        {{Stream(u"other"), Stream(u"x"), Stream(u"wanted")}, "wanted", {"wanted"}},
+        {{Stream(u"a"), Stream(u"b"), Stream(u"a"), Stream(u"b"), Stream(u"c")}, "c", {}},
+    };
+    for (const auto& c : cases) {
+        RecordingPresenter boxes;
+        FakeStorage storage(c.entries);
+        EXPECT_EQ(List(storage, c.filter), c.listed);
+        EXPECT_TRUE(boxes.texts.isEmpty());
+    }
 }
 
 TEST(StgFolderFake, OtherElementTypesCountAsStreams) {
