@@ -18,23 +18,26 @@ TEST(ReportStgError, NamesCodeAndCallAboveTheSentence) {
     } cases[] = {
         {STG_E_ACCESSDENIED, 8,
          "STG_E_ACCESSDENIED(80030005): - OpenStream\nInsufficient permissions to open stream."},
-        {STG_E_FILEALREADYEXISTS, 3, "STG_E_FILEALREADYEXISTS(80030050): - RenameElement\nThe "
-                                     "element specified by the new name already exists."},
+        {STG_E_FILEALREADYEXISTS, 3,
+         "STG_E_FILEALREADYEXISTS(80030050): - RenameElement\nThe "
+         "element specified by the new name already exists."},
         {STG_E_MEDIUMFULL, 4,
          "STG_E_MEDIUMFULL(80030070): - Commit\nNo space left on device to commit."},
-        {STG_E_ACCESSDENIED, 7, "STG_E_ACCESSDENIED(80030005): - CopyTo\nThe destination storage "
-                                "object is a child of the source storage object."},
-        {STG_E_INVALIDFUNCTION, 17,
-         "STG_E_INVALIDFUNCTION(80030001): - CreateStream\n" + grfMode},
+        {STG_E_ACCESSDENIED, 7,
+         "STG_E_ACCESSDENIED(80030005): - CopyTo\nThe destination storage "
+         "object is a child of the source storage object."},
+        {STG_E_INVALIDFUNCTION, 17, "STG_E_INVALIDFUNCTION(80030001): - CreateStream\n" + grfMode},
         // No row for the call: the code's generic sentence, "%1" as it stands.
         {STG_E_ACCESSDENIED, 11, "STG_E_ACCESSDENIED(80030005): - Release\nAccess Denied."},
-        {STG_E_OLDFORMAT, 14, "STG_E_OLDFORMAT(80030104): - Read\nThe compound file %1 was "
-                              "produced with an incompatible version of storage."},
+        {STG_E_OLDFORMAT, 14,
+         "STG_E_OLDFORMAT(80030104): - Read\nThe compound file %1 was "
+         "produced with an incompatible version of storage."},
         // No row at all, or no name.
         {E_FAIL, 4, "E_FAIL(80004005): - Commit\nUnknown error"},
         {static_cast<HRESULT>(0x80070002), 4, "Unknown SCODE(80070002): - Commit\nUnknown error"},
-        {E_PENDING, 2, "Unknown SCODE(8000000A): - DestroyElement\nThe element\u2019s data is "
-                       "currently unavailable, in part or in whole."},
+        {E_PENDING, 2,
+         "Unknown SCODE(8000000A): - DestroyElement\nThe element\u2019s data is "
+         "currently unavailable, in part or in whole."},
         {STG_E_DOCFILECORRUPT, 14,
          "Unknown SCODE(80030109): - Read\nThe docfile has been corrupted."},
         // Neither the generic marker 0 nor the end marker 18 is a call.

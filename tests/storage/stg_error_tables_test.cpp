@@ -41,13 +41,19 @@ TEST(StgErrorTables, CodesCarryThePlatformNamesAndValues) {
         EXPECT_TRUE(names.insert(row.name).second) << row.name;
     }
     const std::pair<std::uint32_t, const char*> samples[] = {
-        {0x00000000, "S_OK"},           {0x0004018F, "OLEOBJ_S_LAST"},
-        {0x00030200, "STG_S_CONVERTED"}, {0x8000FFFF, "E_UNEXPECTED"},
-        {0x80070006, "E_HANDLE"},       {0x80029C4A, "TYPE_E_CANTLOADLIBRARY"},
-        {0x800300FF, "STG_E_INVALIDFLAG"}, {0x80030005, "STG_E_ACCESSDENIED"},
-        {0x800300FB, "STG_E_INVALIDHEADER"}, {0x8007000E, "E_OUTOFMEMORY"},
+        {0x00000000, "S_OK"},
+        {0x0004018F, "OLEOBJ_S_LAST"},
+        {0x00030200, "STG_S_CONVERTED"},
+        {0x8000FFFF, "E_UNEXPECTED"},
+        {0x80070006, "E_HANDLE"},
+        {0x80029C4A, "TYPE_E_CANTLOADLIBRARY"},
+        {0x800300FF, "STG_E_INVALIDFLAG"},
+        {0x80030005, "STG_E_ACCESSDENIED"},
+        {0x800300FB, "STG_E_INVALIDHEADER"},
+        {0x8007000E, "E_OUTOFMEMORY"},
         // Codes with sentences of their own but no name on the platform.
-        {0x80030109, nullptr},          {0x80030201, nullptr}};
+        {0x80030109, nullptr},
+        {0x80030201, nullptr}};
     for (const auto& [code, name] : samples) {
         if (name) {
             EXPECT_STREQ(CodeName(Scode(code)), name) << std::hex << code;

@@ -43,35 +43,42 @@ private slots:
     }
     void cleanup() { m_fixture.reset(); }
 
-    void rootChainIsTheRootWithOneMoreReference() {
+    // The root's chain is the root with one more reference; a stream two levels down has
+    // four entries; the views get the current element through the document.
+    void chainsOpenFromTheRootDown() {
         IStorage* root = m_doc->GetRootStorage();
-        const ULONG before = root->AddRef() - 1;
-        root->Release();
+        const auto refs = [root] {
+            const ULONG count = root->AddRef() - 1;
+            root->Release();
+            return count;
+        };
+        const ULONG before = refs();
         m_doc->Lock();
         std::unique_ptr<ElementChain> chain = m_tree->OpenStorageChain(m_tree->GetRootItem());
         QCOMPARE(chain->GetSize(), std::size_t{1});
         QCOMPARE(chain->GetStorage(0), root);
-        QCOMPARE(root->AddRef() - 1, before + 1);
-        root->Release();
+        QCOMPARE(refs(), before + 1);
         m_tree->ReleaseStorageChain(std::move(chain));
-        QCOMPARE(root->AddRef() - 1, before);
-        root->Release();
-        QCOMPARE(m_doc->GetLockDepth(), 0);
-    }
+        QCOMPARE(refs(), before);
 
-    void streamTwoLevelsDownHasFourEntries() {
-        QTreeWidgetItem* deep =
-            Item({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("S")});
         m_doc->Lock();
-        std::unique_ptr<ElementChain> chain = m_tree->OpenStreamChain(deep);
+        chain = m_tree->OpenStreamChain(
+            Item({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("S")}));
         QCOMPARE(chain->GetSize(), std::size_t{4});
-        for (std::size_t i = 0; i < 4; ++i)
-            QVERIFY(chain->GetAt(i));
         char text[4];
         ULONG read = 0;
         QCOMPARE(chain->GetLastStream()->Read(text, 4, &read), S_OK);
         QCOMPARE(QByteArray(text, 4), QByteArray("deep"));
         m_tree->ReleaseStreamChain(std::move(chain));
+
+        Select({QStringLiteral("Ten")});
+        QCOMPARE(CurrentBytes(), QByteArray("0123456789"));
+        Select({QStringLiteral("A")});
+        chain = m_doc->OpenCurrent();
+        QCOMPARE(chain->GetSize(), std::size_t{2});
+        QVERIFY(m_doc->GetCurIsStorage());
+        chain->ReleaseAll();
+        m_doc->Unlock();
         QCOMPARE(m_doc->GetLockDepth(), 0);
     }
 
@@ -95,69 +102,34 @@ private slots:
         again->Release();
     }
 
-    void viewsGetTheCurrentElementThroughTheDocument() {
-        Select({QStringLiteral("Ten")});
-        QCOMPARE(CurrentBytes(), QByteArray("0123456789"));
-        QCOMPARE(m_doc->GetLockDepth(), 0);
+    // Shrinking cuts, growing appends zeros (in pieces, past one write's size), a write past
+    // the end grows first; nothing is written while a storage is current, and a size the
+    // version-3 file cannot hold is refused and changes nothing.
+    void currentStreamIsResizedAndWritten() {
         Select({QStringLiteral("A")});
-        std::unique_ptr<ElementChain> chain = m_doc->OpenCurrent();
-        QCOMPARE(chain->GetSize(), std::size_t{2});
-        QVERIFY(m_doc->GetCurIsStorage());
-        chain->ReleaseAll();
-        m_doc->Unlock();
-        QCOMPARE(m_doc->GetLockDepth(), 0);
-    }
-
-    void shrinkingCutsAndGrowingAppendsZeros() {
-        Select({QStringLiteral("Ten")});
-        QCOMPARE(m_tree->GetCurrentStreamSize().QuadPart, ULONGLONG{10});
-        QVERIFY(m_tree->ResizeCurrentStream(Large(4)));
-        QCOMPARE(CurrentBytes(), QByteArray("0123"));
-        QVERIFY(m_tree->ResizeCurrentStream(Large(20)));
-        QCOMPARE(CurrentBytes(), QByteArray("0123") + QByteArray(16, '\0'));
-        QVERIFY(m_doc->IsModified());
-        QCOMPARE(m_doc->GetLockDepth(), 0);
-    }
-
-    void growthLargerThanOneWriteIsWrittenInPieces() {
-        Select({QStringLiteral("Ten")});
-        QVERIFY(m_tree->ResizeCurrentStream(Large(300000)));
-        const QByteArray bytes = CurrentBytes();
-        QCOMPARE(bytes.size(), 300000);
-        QCOMPARE(bytes.left(10), QByteArray("0123456789"));
-        QCOMPARE(bytes.count('\0'), 300000 - 10);
-    }
-
-    void writingBeyondTheEndGrowsFirst() {
-        Select({QStringLiteral("Ten")});
         const BYTE one = 0xEE;
-        QCOMPARE(m_tree->WriteCurrentStream(Large(100), &one, 1), ULONG{1});
-        const QByteArray bytes = CurrentBytes();
-        QCOMPARE(bytes.size(), 101);
-        QCOMPARE(bytes.left(10), QByteArray("0123456789"));
-        QCOMPARE(bytes.mid(10, 90), QByteArray(90, '\0'));
-        QCOMPARE(bytes[100], '\xee');
-        QCOMPARE(m_doc->GetLockDepth(), 0);
-    }
-
-    void writingWhileAStorageIsCurrentDoesNothing() {
-        Select({QStringLiteral("A")});
-        const BYTE one = 1;
         QCOMPARE(m_tree->WriteCurrentStream(Large(0), &one, 1), ULONG{0});
         QVERIFY(!m_doc->IsModified());
-        QCOMPARE(m_doc->GetLockDepth(), 0);
-    }
 
-    void sizeBeyondTheFormatIsRefusedAndChangesNothing() {
         Select({QStringLiteral("Ten")});
         RecordingMessageBox boxes;
         QVERIFY(!m_tree->ResizeCurrentStream(Large(ULONGLONG{3} << 30)));
-        const BYTE one = 1;
         QCOMPARE(m_tree->WriteCurrentStream(Large(ULONGLONG{5} << 30), &one, 1), ULONG{0});
         QCOMPARE(boxes.texts.size(), 2);
         QVERIFY(boxes.texts[0].contains(QStringLiteral("80030111")));
         QCOMPARE(CurrentBytes(), QByteArray("0123456789"));
         QVERIFY(!m_doc->IsModified());
+
+        QCOMPARE(m_tree->GetCurrentStreamSize().QuadPart, ULONGLONG{10});
+        QVERIFY(m_tree->ResizeCurrentStream(Large(4)));
+        QCOMPARE(CurrentBytes(), QByteArray("0123"));
+        QCOMPARE(m_tree->WriteCurrentStream(Large(100), &one, 1), ULONG{1});
+        QCOMPARE(CurrentBytes(), QByteArray("0123") + QByteArray(96, '\0') + '\xee');
+        QVERIFY(m_tree->ResizeCurrentStream(Large(300000)));
+        const QByteArray bytes = CurrentBytes();
+        QCOMPARE(bytes.size(), 300000);
+        QCOMPARE(bytes.count('\0'), 300000 - 5);
+        QVERIFY(m_doc->IsModified());
         QCOMPARE(m_doc->GetLockDepth(), 0);
     }
 

@@ -53,24 +53,53 @@ private slots:
     void init() { m_fixture = std::make_unique<KestrinFixture>(); }
     void cleanup() { m_fixture.reset(); }
 
-    void rootShowsItsChildrenSortedWithButtonsOnlyWhereThereIsMore() {
+    // The root's children at once, sorted, with expand buttons only on storages that hold
+    // something; a storage's children when it is expanded, read again on every expansion;
+    // names painted with control characters escaped; selection makes an element current.
+    void fillingExpandingAndSelecting() {
         CKestrinDoc* doc = m_fixture->Open(Sample());
         CStgTreeView* tree = TreeOf(doc);
         QTreeWidgetItem* root = tree->GetRootItem();
         QCOMPARE(root->text(0), QStringLiteral("/"));
-        QVERIFY(root->isExpanded());
-        QVERIFY(tree->rootIsDecorated());
-        QCOMPARE(ChildTexts(root), (QStringList{QStringLiteral("empty"), QStringLiteral("Full"),
-                                                QStringLiteral("\x05SummaryInformation"),
-                                                QStringLiteral("Alpha"), QStringLiteral("zeta")}));
+        QVERIFY(root->isExpanded() && tree->rootIsDecorated());
+        const QString summary = QStringLiteral("\x05SummaryInformation");
+        QCOMPARE(ChildTexts(root),
+                 (QStringList{QStringLiteral("empty"), QStringLiteral("Full"), summary,
+                              QStringLiteral("Alpha"), QStringLiteral("zeta")}));
         QCOMPARE(CStgTreeView::ImageOf(Child(root, QStringLiteral("Full"))),
                  int(CStgTreeView::ImageStorage));
         QCOMPARE(CStgTreeView::ImageOf(Child(root, QStringLiteral("zeta"))),
                  int(CStgTreeView::ImageStream));
         QCOMPARE(Child(root, QStringLiteral("empty"))->childCount(), 0);
-        QCOMPARE(ChildTexts(Child(root, QStringLiteral("Full"))), QStringList{QStringLiteral("1")});
         QCOMPARE(tree->GetCurItem(), root);
-        QVERIFY(tree->IsCurValid());
+        QCOMPARE(static_cast<QStyledItemDelegate*>(tree->itemDelegate())
+                     ->displayText(tree->indexFromItem(Child(root, summary)).data(), QLocale()),
+                 QStringLiteral("\\x05SummaryInformation"));
+        QCOMPARE(EscapeElementName(QStringLiteral("a\x01\x7f")), QStringLiteral("a\\x01\\x7f"));
+
+        QTreeWidgetItem* full = Child(root, QStringLiteral("Full"));
+        QCOMPARE(ChildTexts(full), QStringList{QStringLiteral("1")});
+        tree->expandItem(full);
+        QCOMPARE(ChildTexts(full), (QStringList{QStringLiteral("Deep"), QStringLiteral("Item")}));
+        QCOMPARE(ChildTexts(Child(full, QStringLiteral("Deep"))), QStringList{QStringLiteral("1")});
+        QCOMPARE(tree->GetCurItem(), full);
+        QString name = QStringLiteral("Later");
+        tree->CreateNewStream(name, FALSE);
+        tree->collapseItem(full);
+        tree->expandItem(full);
+        QCOMPARE(ChildTexts(full), (QStringList{QStringLiteral("Deep"), QStringLiteral("Item"),
+                                                QStringLiteral("Later")}));
+
+        doc->SetPageOffset(0x300);
+        tree->setCurrentItem(Child(root, QStringLiteral("Alpha")));
+        QCOMPARE(tree->GetCurrentName(), QStringLiteral("Alpha"));
+        QVERIFY(!doc->GetCurIsStorage());
+        QCOMPARE(doc->GetPageOffset(), ULONGLONG{0});
+        QVERIFY(!m_fixture->Frame()->IsCommandEnabled(ID_NEW_STORAGE));
+        QVERIFY(m_fixture->Frame()->IsCommandEnabled(ID_ELEMENT_DELETE));
+        tree->setCurrentItem(full);
+        QVERIFY(doc->GetCurIsStorage());
+        QVERIFY(m_fixture->Frame()->IsCommandEnabled(ID_NEW_STREAM));
         QCOMPARE(doc->GetLockDepth(), 0);
     }
 
@@ -80,56 +109,6 @@ private slots:
         CStgTreeView* tree = TreeOf(m_fixture->Open(path));
         QCOMPARE(tree->GetRootItem()->childCount(), 0);
         QVERIFY(!tree->rootIsDecorated());
-    }
-
-    void expandingReadsChildrenAndCollapsingReadsThemAgain() {
-        CKestrinDoc* doc = m_fixture->Open(Sample());
-        CStgTreeView* tree = TreeOf(doc);
-        QTreeWidgetItem* full = Child(tree->GetRootItem(), QStringLiteral("Full"));
-        tree->expandItem(full);
-        QCOMPARE(ChildTexts(full), (QStringList{QStringLiteral("Deep"), QStringLiteral("Item")}));
-        QCOMPARE(ChildTexts(Child(full, QStringLiteral("Deep"))), QStringList{QStringLiteral("1")});
-        QCOMPARE(tree->GetCurItem(), full);
-        // An element added behind the tree's back shows after the next collapse.
-        tree->setCurrentItem(full);
-        QString name = QStringLiteral("Later");
-        tree->CreateNewStream(name, FALSE);
-        QCOMPARE(doc->GetLockDepth(), 0);
-        tree->collapseItem(full);
-        tree->expandItem(full);
-        QCOMPARE(ChildTexts(full), (QStringList{QStringLiteral("Deep"), QStringLiteral("Item"),
-                                                QStringLiteral("Later")}));
-        QCOMPARE(doc->GetLockDepth(), 0);
-    }
-
-    void selectingMakesTheElementCurrent() {
-        CKestrinDoc* doc = m_fixture->Open(Sample());
-        CStgTreeView* tree = TreeOf(doc);
-        doc->SetPageOffset(0x300);
-        QTreeWidgetItem* alpha = Child(tree->GetRootItem(), QStringLiteral("Alpha"));
-        tree->setCurrentItem(alpha);
-        QCOMPARE(tree->GetCurItem(), alpha);
-        QCOMPARE(tree->GetCurrentName(), QStringLiteral("Alpha"));
-        QVERIFY(!doc->GetCurIsStorage());
-        QCOMPARE(doc->GetPageOffset(), ULONGLONG{0});
-        QVERIFY(!m_fixture->Frame()->IsCommandEnabled(ID_NEW_STORAGE));
-        QVERIFY(m_fixture->Frame()->IsCommandEnabled(ID_ELEMENT_DELETE));
-        tree->setCurrentItem(Child(tree->GetRootItem(), QStringLiteral("Full")));
-        QVERIFY(doc->GetCurIsStorage());
-        QVERIFY(m_fixture->Frame()->IsCommandEnabled(ID_NEW_STORAGE));
-        QVERIFY(m_fixture->Frame()->IsCommandEnabled(ID_NEW_STREAM));
-    }
-
-    void controlCharactersArePaintedEscapedAndKeptInTheItem() {
-        CStgTreeView* tree = TreeOf(m_fixture->Open(Sample()));
-        QTreeWidgetItem* summary =
-            Child(tree->GetRootItem(), QStringLiteral("\x05SummaryInformation"));
-        QVERIFY(summary);
-        const QModelIndex index = tree->indexFromItem(summary);
-        QCOMPARE(static_cast<QStyledItemDelegate*>(tree->itemDelegate())
-                     ->displayText(index.data(), QLocale()),
-                 QStringLiteral("\\x05SummaryInformation"));
-        QCOMPARE(EscapeElementName(QStringLiteral("a\x01\x7f")), QStringLiteral("a\\x01\\x7f"));
     }
 
     void rightClickOnAnItemSelectsItAndShowsTheContextMenu() {

@@ -54,44 +54,37 @@ class ZeroFillTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void longRunIsWrittenInBoundedPieces() {
-        ScriptedStream stream;
-        QCOMPARE(WriteZeros(&stream, 300000), S_OK);
-        QCOMPARE(stream.total, ULONGLONG{300000});
-        QVERIFY(stream.allZero);
-        QCOMPARE(stream.sizes.size(), std::size_t{5});
-        for (ULONG size : stream.sizes)
-            QVERIFY(size <= 64 * 1024);
-    }
-
-    void shortWritesAreFollowedUp() {
-        ScriptedStream stream;
-        stream.accept = 1000;
-        QCOMPARE(WriteZeros(&stream, 2500), S_OK);
-        QCOMPARE(stream.total, ULONGLONG{2500});
-        QCOMPARE(stream.sizes, (std::vector<ULONG>{2500, 1500, 500}));
-    }
-
-    void failingWriteEndsTheRunWithItsError() {
-        ScriptedStream stream;
-        stream.failAfter = 2;
-        stream.failure = STG_E_MEDIUMFULL;
-        QCOMPARE(WriteZeros(&stream, ULONGLONG{4} << 30), STG_E_MEDIUMFULL);
-        QCOMPARE(stream.sizes.size(), std::size_t{2});
-    }
-
-    void writeOfNothingEndsTheRunAsAWriteFault() {
-        ScriptedStream stream;
-        stream.failAfter = 1;
-        stream.failure = S_OK;
-        QCOMPARE(WriteZeros(&stream, ULONGLONG{4} << 30), STG_E_WRITEFAULT);
-        QCOMPARE(stream.sizes.size(), std::size_t{1});
-    }
-
-    void nothingToWriteWritesNothing() {
-        ScriptedStream stream;
-        QCOMPARE(WriteZeros(&stream, 0), S_OK);
-        QVERIFY(stream.sizes.empty());
+    void zerosGoInBoundedPiecesUntilDoneOrFailed() {
+        const struct {
+            ULONGLONG length;
+            ULONG accept;
+            int failAfter;
+            HRESULT failure;
+            HRESULT result;
+            std::vector<ULONG> sizes; // empty: only counted
+            std::size_t writes;
+        } cases[] = {
+            {300000, 0, -1, S_OK, S_OK, {}, 5},
+            {2500, 1000, -1, S_OK, S_OK, {2500, 1500, 500}, 3}, // short writes followed up
+            {ULONGLONG{4} << 30, 0, 2, STG_E_MEDIUMFULL, STG_E_MEDIUMFULL, {}, 2},
+            {ULONGLONG{4} << 30, 0, 1, S_OK, STG_E_WRITEFAULT, {}, 1}, // wrote nothing
+            {0, 0, -1, S_OK, S_OK, {}, 0},
+        };
+        for (const auto& c : cases) {
+            ScriptedStream stream;
+            stream.accept = c.accept;
+            stream.failAfter = c.failAfter;
+            stream.failure = c.failure;
+            QCOMPARE(WriteZeros(&stream, c.length), c.result);
+            QCOMPARE(stream.sizes.size(), c.writes);
+            if (!c.sizes.empty())
+                QCOMPARE(stream.sizes, c.sizes);
+            if (c.result == S_OK)
+                QCOMPARE(stream.total, c.length);
+            QVERIFY(stream.allZero);
+            for (ULONG size : stream.sizes)
+                QVERIFY(size <= 64 * 1024);
+        }
     }
 };
 
