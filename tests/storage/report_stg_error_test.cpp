@@ -2,7 +2,7 @@
 // sentence for that call and code (else the code's generic one, else "Unknown error").
 #include <gtest/gtest.h>
 
-#include "recording_presenter.h"
+#include "recording_message_box.h"
 #include "report_stg_error.h"
 
 namespace {
@@ -51,7 +51,7 @@ TEST(ReportStgError, NamesCodeAndCallAboveTheSentence) {
         {S_OK, 13, "S_OK(0): - Stat\nUnknown error"},
     };
     for (const auto& c : cases) {
-        RecordingPresenter boxes;
+        RecordingMessageBox boxes;
         EXPECT_EQ(ReportStgError(c.hr, c.operation), 1);
         EXPECT_EQ(boxes.texts, QStringList{c.text});
         EXPECT_EQ(boxes.types, std::vector<unsigned>{MB_OK});

@@ -5,7 +5,7 @@
 #include <QStringList>
 
 #include "fake_storage.h"
-#include "recording_presenter.h"
+#include "recording_message_box.h"
 #include "stg_folder.h"
 
 namespace {
@@ -58,7 +58,7 @@ TEST(StgFolderFake, OddListingsEndQuietly) {
         {{Stream(u"a"), Stream(u"b"), Stream(u"a"), Stream(u"b"), Stream(u"c")}, "c", {}},
     };
     for (const auto& c : cases) {
-        RecordingPresenter boxes;
+        RecordingMessageBox boxes;
         FakeStorage storage(c.entries);
         EXPECT_EQ(List(storage, c.filter), c.listed);
         EXPECT_TRUE(boxes.texts.isEmpty());
@@ -90,7 +90,7 @@ TEST(StgFolderFake, HoldsOneReferenceFromConstructionToClose) {
 }
 
 TEST(StgFolderFake, FailedEnumerationIsReported) {
-    RecordingPresenter boxes;
+    RecordingMessageBox boxes;
     FakeStorage storage({Stream(u"s")});
     storage.enumResult = STG_E_INSUFFICIENTMEMORY;
     CStgFolder folder(&storage);
@@ -111,7 +111,7 @@ TEST(StgFolderFake, WithoutFullInformationNothingIsOpened) {
 }
 
 TEST(StgFolderFake, FullInformationTakesEachElementsOwnStat) {
-    RecordingPresenter boxes;
+    RecordingMessageBox boxes;
     FakeStorage storage({Stream(u"s", 10), Storage(u"t")});
     CStgFolder folder(&storage, QString(), TRUE);
     EXPECT_TRUE(folder.Fill());
@@ -127,7 +127,7 @@ TEST(StgFolderFake, FullInformationTakesEachElementsOwnStat) {
 }
 
 TEST(StgFolderFake, ElementThatCannotBeOpenedIsReportedOnceAndTheWalkGoesOn) {
-    RecordingPresenter boxes;
+    RecordingMessageBox boxes;
     FakeStorage storage({Stream(u"s1", 1), Stream(u"locked", 2), Storage(u"t"), Stream(u"s3", 3)});
     storage.openFailures[u"locked"] = STG_E_ACCESSDENIED;
     CStgFolder folder(&storage, QString(), TRUE);
@@ -150,7 +150,7 @@ TEST(StgFolderFake, ElementThatCannotBeOpenedIsReportedOnceAndTheWalkGoesOn) {
 }
 
 TEST(StgFolderFake, StorageThatCannotBeOpenedIsReportedAsOpenStorage) {
-    RecordingPresenter boxes;
+    RecordingMessageBox boxes;
     FakeStorage storage({Storage(u"t"), Stream(u"s")});
     storage.openFailures[u"t"] = STG_E_SHAREVIOLATION;
     EXPECT_EQ(List(storage, QString(), TRUE), QStringList({"t", "s"}));
@@ -159,7 +159,7 @@ TEST(StgFolderFake, StorageThatCannotBeOpenedIsReportedAsOpenStorage) {
 }
 
 TEST(StgFolderFake, FailedStatIsReportedAndTheElementKeepsItsListedName) {
-    RecordingPresenter boxes;
+    RecordingMessageBox boxes;
     FakeStorage storage({Stream(u"a"), Stream(u"b", 4), Stream(u"c")});
     storage.statFailures[u"b"] = STG_E_ACCESSDENIED;
     CStgFolder folder(&storage, QString(), TRUE);

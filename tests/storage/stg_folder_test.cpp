@@ -3,7 +3,7 @@
 
 #include <QStringList>
 
-#include "recording_presenter.h"
+#include "recording_message_box.h"
 #include "stg_folder.h"
 #include "storage_api.h"
 
@@ -50,7 +50,7 @@ protected:
     }
 
     IStorage* m_root = nullptr;
-    RecordingPresenter m_boxes;
+    RecordingMessageBox m_boxes;
 };
 
 struct Walked {

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QStringList>
 #include <QWidget>
+#include <vector>
 
 #include "message_box.h"
 
@@ -14,13 +15,15 @@ public:
     RecordingMessageBox() : m_before(SetMessageBoxPresenter(this)) {}
     ~RecordingMessageBox() override { SetMessageBoxPresenter(m_before); }
     // A real box takes the focus from the window behind it, and so does this one.
-    int Show(const QString& text, unsigned) override {
+    int Show(const QString& text, unsigned type) override {
         if (QWidget* focus = QApplication::focusWidget())
             focus->clearFocus();
         texts << text;
+        types.push_back(type);
         return answers.isEmpty() ? IDOK : answers.takeFirst();
     }
     QStringList texts;
+    std::vector<unsigned> types;
     QList<int> answers;
 
 private:
