@@ -95,7 +95,7 @@ void CKestrinDoc::ReportOpenFailure(HRESULT hr) {
 // then nothing stays open.
 bool CKestrinDoc::OpenPrivateCopy(const QString& path) {
     CBaseDoc::OnNewDocument();
-    StartTemporaryRoot(HasLargeSectors(path));
+    StartTemporaryRoot(m_bLargeSectors);
     if (!m_pRootStorage)
         return true;
     // Even an empty copy must never be saved over the file it failed to read.

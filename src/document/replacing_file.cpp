@@ -38,12 +38,12 @@ HRESULT ReplacingFile::Create(DWORD mode, bool largeSectors, IStorage** storage)
     HRESULT hr = STG_E_FILEALREADYEXISTS;
     // A name nobody else has taken: the create itself refuses one that exists.
     for (int attempt = 0; attempt < 16 && hr == STG_E_FILEALREADYEXISTS; ++attempt) {
+        // One pass over both: a "%2" in the file name stays as it is.
         m_temporary = info.dir().filePath(
             QStringLiteral(".%1.%2.tmp")
-                .arg(info.fileName())
-                .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+                .arg(info.fileName(), QString::number(QRandomGenerator::global()->generate(), 16)));
         const std::u16string name = m_temporary.toStdU16String();
-        hr = CreateDocfile(name.c_str(), mode & ~STGM_CREATE, largeSectors, storage);
+        hr = CreateDocfile(name.c_str(), mode, largeSectors, storage);
     }
     if (FAILED(hr))
         m_temporary.clear();
