@@ -67,6 +67,8 @@ private:
     explicit FileImage(ILockBytes* bytes);
 
     HRESULT ReadHeader();
+    // Cuts the tail that bulk appends gave the file once every chain that grew it is gone.
+    void DropDeadTail();
     HRESULT ReadAllocationTables();
     static constexpr std::uint64_t kEntireChain = ~std::uint64_t{0};
     // Follows a chain through the FAT or the mini FAT: to ENDOFCHAIN when `count` is
