@@ -36,9 +36,9 @@ TEST_F(ElementRulesTest, ElementsNeedExclusiveSharing) {
     EXPECT_EQ(m_root->OpenStream(u"data", nullptr, STGM_READWRITE, 0, &s), STG_E_INVALIDFUNCTION);
     EXPECT_EQ(m_root->CreateStream(u"x", STGM_READWRITE | STGM_SHARE_DENY_NONE, 0, 0, &s),
               STG_E_INVALIDFUNCTION);
-    EXPECT_EQ(m_root->OpenStorage(u"Folder", nullptr, STGM_READWRITE | STGM_TRANSACTED, nullptr,
-                                  0, &g),
-              STG_E_INVALIDFUNCTION);
+    EXPECT_EQ(
+        m_root->OpenStorage(u"Folder", nullptr, STGM_READWRITE | STGM_TRANSACTED, nullptr, 0, &g),
+        STG_E_INVALIDFUNCTION);
     EXPECT_EQ(m_root->CreateStorage(u"y", STGM_READWRITE, 0, 0, &g), STG_E_INVALIDFUNCTION);
 }
 
@@ -86,8 +86,7 @@ TEST_F(ElementRulesTest, NamesFollowTheFormatsRules) {
     EXPECT_EQ(m_root->CreateStream(nullptr, kCreate, 0, 0, &s), STG_E_INVALIDPOINTER);
     EXPECT_EQ(m_root->OpenStream(u"missing", nullptr, kElement, 0, &s), STG_E_FILENOTFOUND);
     Ptr<IStorage> g;
-    EXPECT_EQ(m_root->OpenStorage(u"data", nullptr, kElement, nullptr, 0, &g),
-              STG_E_FILENOTFOUND);
+    EXPECT_EQ(m_root->OpenStorage(u"data", nullptr, kElement, nullptr, 0, &g), STG_E_FILENOTFOUND);
     // Control characters are ordinary name units.
     EXPECT_EQ(m_root->CreateStream(u"\x05SummaryInformation", kCreate, 0, 0, &s), S_OK);
 }
@@ -156,14 +155,30 @@ TEST_F(ElementRulesTest, CopyToMergesAndReplaces) {
         ASSERT_EQ(other->CopyTo(0, nullptr, nullptr, target.get()), S_OK);
     }
     GlobalFree(otherBlock);
-    EXPECT_EQ(ListElements(target.get()),
-              (std::vector<std::string>{"data", "keep", "folder/"}));
+    EXPECT_EQ(ListElements(target.get()), (std::vector<std::string>{"data", "keep", "folder/"}));
     EXPECT_EQ(ReadStream(target.get(), u"data"), Pattern(10));
     EXPECT_EQ(ReadStream(target.get(), u"keep"), Pattern(5, 5));
     Ptr<IStorage> merged;
     ASSERT_EQ(target->OpenStorage(u"Folder", nullptr, kElement, nullptr, 0, &merged), S_OK);
     EXPECT_EQ(ListElements(merged.get()), (std::vector<std::string>{"A", "B", "Child/"}));
     EXPECT_EQ(ReadStream(merged.get(), u"A"), Pattern(20, 2));
+}
+
+// A/A holds streams A, B, C; copying A into the root merges A/A into A, where stream A
+// replaces the very storage being copied from.
+TEST_F(ElementRulesTest, CopyToAnAncestorWorksOnASnapshotOfTheSource) {
+    {
+        Ptr<IStorage> a, aa;
+        ASSERT_EQ(m_root->CreateStorage(u"A", kCreate, 0, 0, &a), S_OK);
+        ASSERT_EQ(a->CreateStorage(u"A", kCreate, 0, 0, &aa), S_OK);
+        for (const char16_t* name : {u"A", u"B", u"C"})
+            ASSERT_EQ(WriteStream(aa.get(), name, Pattern(9, name[0])), S_OK);
+    }
+    Ptr<IStorage> a;
+    ASSERT_EQ(m_root->OpenStorage(u"A", nullptr, kElement, nullptr, 0, &a), S_OK);
+    ASSERT_EQ(a->CopyTo(0, nullptr, nullptr, m_root.get()), S_OK);
+    EXPECT_EQ(ListElements(a.get()), (std::vector<std::string>{"A", "B", "C"}));
+    EXPECT_EQ(ReadStream(a.get(), u"C"), Pattern(9, u'C'));
 }
 
 TEST_F(ElementRulesTest, MoveElementToCopiesThenRemoves) {
@@ -208,8 +223,7 @@ TEST_F(ElementRulesTest, StreamReadWriteSeekAndSize) {
     expected.resize(20);
     expected.push_back('x');
     expected.push_back('y');
-    EXPECT_EQ(s->Seek(LARGE_INTEGER{.QuadPart = -1}, STREAM_SEEK_SET, &pos),
-              STG_E_INVALIDFUNCTION);
+    EXPECT_EQ(s->Seek(LARGE_INTEGER{.QuadPart = -1}, STREAM_SEEK_SET, &pos), STG_E_INVALIDFUNCTION);
     ASSERT_EQ(s->Seek(LARGE_INTEGER{.QuadPart = -2}, STREAM_SEEK_END, &pos), S_OK);
     EXPECT_EQ(pos.QuadPart, 20u);
     char buffer[8];
@@ -243,9 +257,9 @@ TEST_F(ElementRulesTest, ReadOnlyOpensRefuseWrites) {
     EXPECT_EQ(s->Write("x", 1, nullptr), STG_E_ACCESSDENIED);
     EXPECT_EQ(s->SetSize(ULARGE_INTEGER{.QuadPart = 0}), STG_E_ACCESSDENIED);
     Ptr<IStorage> g;
-    ASSERT_EQ(m_root->OpenStorage(u"Folder", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr,
-                                  0, &g),
-              S_OK);
+    ASSERT_EQ(
+        m_root->OpenStorage(u"Folder", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &g),
+        S_OK);
     EXPECT_EQ(g->DestroyElement(u"A"), STG_E_ACCESSDENIED);
     Ptr<IStream> t;
     EXPECT_EQ(g->CreateStream(u"T", kCreate, 0, 0, &t), STG_E_ACCESSDENIED);

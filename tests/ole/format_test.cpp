@@ -169,6 +169,13 @@ TEST(DifatBoundaries, FatSectorCountsAroundTheHeaderAndFirstDifatSector) {
             EXPECT_EQ(file.Faults(), std::vector<std::string>{}) << d;
             seenFat.push_back(file.HeaderU32(cfb::hdr::kFatSectors));
             seenDifat.push_back(file.HeaderU32(cfb::hdr::kDifatSectors));
+            // A one-byte edit moves FAT sectors: their old places must not stay marked.
+            root = file.Reopen();
+            Bytes edited = data;
+            edited[edited.size() / 2] ^= 1;
+            ASSERT_EQ(WriteStream(root, u"big", edited), S_OK);
+            ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
+            EXPECT_EQ(file.Faults(), std::vector<std::string>{}) << d;
         }
     }
     for (std::uint32_t fat : {109u, 110u, 236u, 237u})
@@ -260,6 +267,72 @@ TEST_P(BothVersions, StreamsGrownInTurnsReadAndEditCorrectly) {
 
 namespace {
 
+// A version-4 file of storages each inside the one before, as another writer may make it.
+Bytes NestedFile(std::uint32_t depth) {
+    using namespace cfb;
+    const std::uint32_t entries = depth + 1, dirSectors = (entries + 31) / 32;
+    const std::uint32_t fatSectors = (dirSectors + 1023 + 2) / 1024; // room for their own marks
+    Bytes file(std::size_t{1 + fatSectors + dirSectors} << 12, 0);
+    std::uint8_t* h = file.data();
+    std::memcpy(h, kSignature, sizeof kSignature);
+    PutU16(h + hdr::kMinor, kMinorVersion);
+    PutU16(h + hdr::kMajor, 4);
+    PutU16(h + hdr::kByteOrder, kByteOrder);
+    PutU16(h + hdr::kSectorShift, 12);
+    PutU16(h + hdr::kMiniShift, kMiniSectorShift);
+    PutU32(h + hdr::kDirSectors, dirSectors);
+    PutU32(h + hdr::kFatSectors, fatSectors);
+    PutU32(h + hdr::kFirstDir, fatSectors);
+    PutU32(h + hdr::kCutoff, kMiniStreamCutoff);
+    PutU32(h + hdr::kFirstMiniFat, ENDOFCHAIN);
+    PutU32(h + hdr::kFirstDifat, ENDOFCHAIN);
+    std::uint8_t* fat = h + 4096;
+    std::memset(fat, 0xFF, std::size_t{fatSectors} << 12);
+    for (std::uint32_t i = 0; i < kHeaderDifatEntries; ++i)
+        PutU32(h + hdr::kDifat + 4 * i, i < fatSectors ? i : FREESECT);
+    for (std::uint32_t s = 0; s < fatSectors + dirSectors; ++s)
+        PutU32(fat + 4 * s, s < fatSectors                    ? FATSECT
+                            : s + 1 < fatSectors + dirSectors ? s + 1
+                                                              : ENDOFCHAIN);
+    std::uint8_t* dir = fat + (std::size_t{fatSectors} << 12);
+    for (std::uint32_t n = 0; n < dirSectors * 32; ++n) {
+        std::uint8_t* e = dir + std::size_t{n} * kDirEntrySize;
+        PutU32(e + dir::kLeft, NOSTREAM);
+        PutU32(e + dir::kRight, NOSTREAM);
+        PutU32(e + dir::kChild, n + 1 < entries ? n + 1 : NOSTREAM);
+        if (n >= entries)
+            continue;
+        PutU16(e, n ? u'z' : u'R');
+        PutU16(e + dir::kNameLength, 4);
+        e[dir::kType] = n ? kTypeStorage : kTypeRoot;
+        e[dir::kColour] = kBlack;
+        PutU32(e + dir::kStart, n ? 0 : ENDOFCHAIN);
+    }
+    return file;
+}
+
+// Nesting far deeper than any stack: opened, edited, committed, reverted and let go.
+TEST(DeepNesting, StoragesInsideEachOtherLoadCommitAndFreeWithoutRecursion) {
+    const Bytes file = NestedFile(200'000);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, file.size());
+    std::memcpy(GlobalLock(block), file.data(), file.size());
+    GlobalUnlock(block);
+    Ptr<ILockBytes> bytes;
+    ASSERT_EQ(CreateILockBytesOnHGlobal(block, TRUE, &bytes), S_OK);
+    ASSERT_TRUE(CheckStructure(bytes.get()).empty());
+    Ptr<IStorage> root;
+    ASSERT_EQ(StgOpenStorageOnILockBytes(bytes.get(), nullptr, STGM_TRANSACTED | kElement, nullptr,
+                                         0, &root),
+              S_OK);
+    EXPECT_EQ(ListElements(root.get()), std::vector<std::string>{"z/"});
+    ASSERT_EQ(WriteStream(root.get(), u"added", Pattern(10)), S_OK);
+    ASSERT_EQ(root->Revert(), S_OK);
+    ASSERT_EQ(WriteStream(root.get(), u"added", Pattern(10)), S_OK);
+    ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
+    root.Reset();
+    EXPECT_TRUE(CheckStructure(bytes.get()).empty());
+}
+
 TEST(Persistence, ClassStateBitsAndTimesSurviveAReopen) {
     const CLSID clsid{0x00020906, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
     const FILETIME created{0x11111111, 0x01D00000}, modified{0x22222222, 0x01D10000};
@@ -273,10 +346,14 @@ TEST(Persistence, ClassStateBitsAndTimesSurviveAReopen) {
         ASSERT_EQ(sub->SetStateBits(0x8001, 0xFFFFFFFF), S_OK);
     }
     ASSERT_EQ(root->SetElementTimes(u"Sub", &created, nullptr, &modified), S_OK);
+    ASSERT_EQ(root->SetElementTimes(nullptr, &created, nullptr, &modified), S_OK);
     root = file.Reopen();
+    EXPECT_EQ(file.Faults(), std::vector<std::string>{}); // the root's creation time stays zero
     STATSTG st{};
     ASSERT_EQ(root->Stat(&st, STATFLAG_NONAME), S_OK);
     EXPECT_TRUE(st.clsid == clsid);
+    EXPECT_EQ(st.ctime.dwHighDateTime, 0u);
+    EXPECT_EQ(st.mtime.dwHighDateTime, modified.dwHighDateTime);
     Ptr<IEnumSTATSTG> elements;
     ASSERT_EQ(root->EnumElements(0, nullptr, 0, &elements), S_OK);
     ASSERT_EQ(elements->Next(1, &st, nullptr), S_OK);

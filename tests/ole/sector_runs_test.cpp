@@ -120,6 +120,23 @@ TEST(PackedFat, AStreamInOnePieceIsOneRun) {
     EXPECT_EQ(fat.Follow(500'000, &next), 999'999u);
 }
 
+// A fragmented front: the packed table gives way to plain entries inside a linking stretch.
+TEST(PackedFat, TurnsPlainInTheMiddleOfAStretch) {
+    PackedFat fat;
+    std::vector<std::uint32_t> table;
+    for (std::uint32_t s = 0; s < 2200 + 9000; s += 2) {
+        const std::uint32_t count = s < 2200 ? 2 : 9000;
+        fat.AppendStretch(count, ENDOFCHAIN, true);
+        for (std::uint32_t i = 1; i < count; ++i)
+            table.push_back(s + i);
+        table.push_back(ENDOFCHAIN);
+        s += count - 2;
+    }
+    ASSERT_EQ(fat.Size(), table.size());
+    for (std::uint32_t s = 0; s < table.size(); ++s)
+        ASSERT_EQ(fat.At(s), table[s]) << s;
+}
+
 // What a commit does to its FAT, on the builder and on a plain table side by side: mark
 // sectors, fill ranges, link chains cut in pieces, grow. Every answer and the packed result
 // must match the plain table at every step. With the parameter set, a shuffled chain comes

@@ -234,6 +234,21 @@ TEST(StructureCheck, DifatAndFatFaults) {
     EXPECT_TRUE(HasFault(miniFatCount.Check(), "chain-too-short"));
 }
 
+// Marks with no table sector behind them, sectors no FAT entry covers, a dated root.
+TEST(StructureCheck, StaleMarksTailsAndRootTime) {
+    const std::pair<const char*, void (*)(TestFile&)> cases[] = {
+        {"stale-table-mark", [](TestFile& f) { f.SetFat(f.AppendSector(), FATSECT); }},
+        {"stale-table-mark", [](TestFile& f) { f.SetFat(f.AppendSector(), DIFSECT); }},
+        {"sectors-beyond-fat", [](TestFile& f) { f.bytes.resize(130 * f.sectorSize); }},
+        {"root-creation-time", [](TestFile& f) { PutU64(f.Entry(0) + dir::kCreated, 1); }},
+    };
+    for (const auto& [fault, breakIt] : cases) {
+        TestFile file;
+        breakIt(file);
+        EXPECT_TRUE(HasFault(file.Check(), fault));
+    }
+}
+
 TEST(StructureCheck, ChainFaults) {
     TestFile cycle;
     cycle.SetFat(12, 4);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <fstream>
 
+#include "structure_check.h"
 #include "test_support.h"
 #include "utf16.h"
 
@@ -93,6 +94,27 @@ TEST_F(TransactionTest, BulkAppendsDroppedWithoutCommitLeaveTheFileAsItWas) {
         EXPECT_GT(FileBytes().size(), before.size());
     }
     EXPECT_EQ(FileBytes(), before);
+}
+
+// A bulk write destroyed or reverted before the commit leaves nothing past what the new
+// FAT covers, and none of its bytes.
+TEST_F(TransactionTest, DiscardedBulkWritesLeaveNoTailBehindTheCommit) {
+    for (bool revert : {false, true}) {
+        const std::size_t before = FileBytes().size();
+        Ptr<IStorage> root;
+        ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, kRootRW, nullptr, 0, &root), S_OK);
+        ASSERT_EQ(WriteStream(root.get(), u"X", Pattern(1 << 20, 5)), S_OK);
+        ASSERT_EQ(revert ? root->Revert() : root->DestroyElement(u"X"), S_OK);
+        ASSERT_EQ(WriteStream(root.get(), u"Y", Pattern(64 << 10, 6)), S_OK);
+        ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
+        root.Reset();
+        EXPECT_LT(FileBytes().size(), before + (128 << 10)) << revert;
+        Ptr<ILockBytes> bytes;
+        ASSERT_EQ(CreateILockBytesOnFile(m_name.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, &bytes),
+                  S_OK);
+        EXPECT_TRUE(CheckStructure(bytes.get()).empty()) << revert;
+        EXPECT_EQ(ReadCommitted(nullptr, u"Y"), Pattern(64 << 10, 6));
+    }
 }
 
 TEST_F(TransactionTest, TransactedSubStorageCommitsIntoParentThenParentToFile) {
