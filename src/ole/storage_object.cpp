@@ -371,8 +371,10 @@ HRESULT StorageObject::MoveElementTo(const OLECHAR* pwcsName, IStorage* pstgDest
 HRESULT StorageObject::CommitRoot() {
     if (FAILED(m_image->Failure()))
         return m_image->Failure();
-    if (!m_changed)
+    if (!m_changed) {
+        m_image->DropDeadTail(); // a revert may have dropped bulk appends
         return S_OK;
+    }
     HRESULT hr = m_image->Commit(*m_node);
     if (SUCCEEDED(hr))
         m_changed = false;
