@@ -342,6 +342,14 @@ def sevenzip_extract_all(file, dest):
     return read_dir_tree(dest, unescape=False)
 
 
+def sevenzip_test(file):
+    """7z's own test of a file: None when it passes clean, else its complaints."""
+    proc = run(["7z", "t", "-tcompound", file], ok=None)
+    out = proc.stdout.decode("utf-8", "replace") + proc.stderr.decode("utf-8", "replace")
+    clean = proc.returncode == 0 and "Everything is Ok" in out and "WARNING" not in out.upper()
+    return None if clean else out[-1500:]
+
+
 def sevenzip_cat(file, path7z):
     return run(["7z", "x", "-tcompound", "-so", file, "/".join(path7z)]).stdout
 

@@ -1,7 +1,8 @@
 """Edits through a transacted open and Commit (kestrin-cfb poke), read back by olefile, gsf and
 7z: each edit changes exactly the bytes it wrote, and nothing else in the file.
 
-usage: /usr/bin/python3 test_edit_read_by_peers.py PATH-TO-kestrin-cfb [EditV3|EditV4]
+usage: /usr/bin/python3 test_edit_read_by_peers.py PATH-TO-kestrin-cfb
+       [EditV3|EditV4|EditWithDifat]
 """
 
 import sys
@@ -141,6 +142,43 @@ class EditMixin:
         self.assertSameTree(peers.listing(peers.sevenzip_view(reference)), items, "7z l")
         got = peers.sevenzip_extract_all(self.file, os.path.join(self.tmp, "7z-out"))
         self.assertSameTree(peers.sevenzip_view(reference), got, "7z x")
+
+
+class EditWithDifat(peers.TreeAssertions):
+    """Files laid out like an office program's (.doc, .xls) with a padding stream big enough
+    for more FAT sectors than the header lists, so a DIFAT sector: each one-byte edit moves
+    FAT sectors, and 7-Zip refuses a file whose freed table sectors keep their marks."""
+
+    LAYOUTS = {
+        "doc": ("WordDocument", "1Table", "\x01CompObj", "\x05SummaryInformation"),
+        "xls": ("Workbook", "\x01CompObj", "\x05DocumentSummaryInformation"),
+    }
+    PADDING = 8 << 20  # about 130 FAT sectors of a version-3 file
+
+    def test_7z_olefile_and_check_pass_each_edit(self):
+        tmp = peers.temp_dir(type(self))
+        tool = peers.Kestrin()
+        for kind, names in self.LAYOUTS.items():
+            tree = peers.Tree()
+            for i, name in enumerate(names):
+                tree.stream(name, peers.random_bytes(60 + i, 3000 + 5000 * i))
+            tree.stream("Padding", peers.random_bytes(70, self.PADDING))
+            src, file = os.path.join(tmp, kind), os.path.join(tmp, f"{kind}.cfb")
+            peers.write_dir_tree(src, tree)
+            tool.pack(src, file)
+            # First an edit that changes no directory sector, so that the FAT sector holding
+            # the moved FAT sectors' marks has no other reason to be written.
+            for edit in (("Padding", self.PADDING // 2, b"\xA5"), (names[0], 100, b"\x5A"),
+                         (names[-1], 7, b"\x01")):
+                tool.poke(file, (edit[0],), edit[1], edit[2])
+                tree = apply_edit(tree, ((edit[0],),) + edit[1:])
+                with self.subTest(file=kind, stream=edit[0]):
+                    rc, out = tool.check(file)
+                    self.assertEqual(rc, 0, out)
+                    self.assertIsNone(peers.sevenzip_test(file))
+                    got, issues = peers.olefile_read(file)
+                    self.assertEqual(issues, [])
+                    self.assertSameTree(tree, got, "olefile")
 
 
 class EditV3(EditMixin, peers.TreeAssertions):
