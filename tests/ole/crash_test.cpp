@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "com_object.h"
 #include "structure_check.h"
 #include "test_support.h"
 #include "utf16.h"
@@ -46,7 +47,7 @@ void Splice(Bytes* bytes, std::uint64_t at, const Bytes& data) {
 // the process has not noticed yet, and what it reads no longer matters.
 // FailFrom(k): nothing crashes, but event k and all later ones are refused (a write past the
 // end as STG_E_MEDIUMFULL, like a full disk, anything else as STG_E_WRITEFAULT) until Heal.
-class CrashingLockBytes final : public ILockBytes {
+class CrashingLockBytes final : public ComObject<ILockBytes> {
 public:
     struct Event {
         bool flush;
@@ -71,20 +72,7 @@ public:
     Bytes AfterCrash(Loss loss, unsigned seed) const;
 
     HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv)
-            return E_POINTER;
-        const bool known = riid == IID_IUnknown || riid == IID_ILockBytes;
-        *ppv = known ? static_cast<ILockBytes*>(this) : nullptr;
-        if (known)
-            AddRef();
-        return known ? S_OK : E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++m_refs; }
-    ULONG Release() override {
-        const ULONG left = --m_refs;
-        if (left == 0)
-            delete this;
-        return left;
+        return AnswerInterface(riid, ppv, {IID_ILockBytes});
     }
 
     HRESULT ReadAt(ULARGE_INTEGER at, void* pv, ULONG cb, ULONG* pcbRead) override {
@@ -146,8 +134,6 @@ private:
         std::uint64_t offset;
         Bytes data;
     };
-    ~CrashingLockBytes() override = default;
-
     static void Apply(const Op& op, Bytes* disk) {
         if (op.resize)
             disk->resize(op.offset);
@@ -166,7 +152,6 @@ private:
         return m_failure;
     }
 
-    ULONG m_refs = 1;
     Bytes m_durable, m_view;
     std::vector<Op> m_pending;
     std::vector<Event> m_events;
@@ -255,23 +240,14 @@ struct Reopened {
 // Opens a disk image as a reader would after the machine came back.
 Reopened Reopen(const Bytes& image) {
     Reopened r;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, image.size());
-    if (!image.empty())
-        std::memcpy(GlobalLock(block), image.data(), image.size());
-    GlobalUnlock(block);
-    Ptr<ILockBytes> bytes;
-    r.hr = CreateILockBytesOnHGlobal(block, TRUE, &bytes);
-    if (FAILED(r.hr))
-        return r;
+    Ptr<ILockBytes> bytes = MemoryBytes(image);
     for (const StructureFault& f : CheckStructure(bytes.get())) {
         if (f.name == "sectors-beyond-fat")
             r.tail = true;
         else if (!f.warning)
             r.faults += f.name + " (" + f.detail + "); ";
     }
-    Ptr<IStorage> root;
-    r.hr = StgOpenStorageOnILockBytes(bytes.get(), nullptr, kReadOnly, nullptr, 0, &root);
-    if (SUCCEEDED(r.hr))
+    if (Ptr<IStorage> root = OpenRoot(bytes.get(), kReadOnly, &r.hr))
         r.dump = DumpOf(root.get());
     return r;
 }

@@ -110,16 +110,6 @@ TEST(PackedFat, AnswersLikeThePlainTable) {
     }
 }
 
-TEST(PackedFat, AStreamInOnePieceIsOneRun) {
-    PackedFat fat;
-    for (std::uint32_t s = 0; s < 1'000'000; ++s)
-        fat.Append(s + 1 < 1'000'000 ? s + 1 : ENDOFCHAIN);
-    std::uint32_t next = 0;
-    EXPECT_EQ(fat.Follow(0, &next), 999'999u);
-    EXPECT_EQ(next, ENDOFCHAIN);
-    EXPECT_EQ(fat.Follow(500'000, &next), 999'999u);
-}
-
 // A fragmented front: the packed table gives way to plain entries inside a linking stretch.
 TEST(PackedFat, TurnsPlainInTheMiddleOfAStretch) {
     PackedFat fat;
