@@ -9,42 +9,11 @@
 
 #include "cfb_format.h"
 #include "structure_check.h"
+#include "test_support.h"
 
 namespace {
 
 using namespace cfb;
-
-// A lock-bytes over a vector, kept local so that the verifier's tests need no engine code.
-class VectorLockBytes final : public ILockBytes {
-public:
-    explicit VectorLockBytes(std::vector<uint8_t> bytes) : m_bytes(std::move(bytes)) {}
-    HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-    ULONG AddRef() override { return 1; }
-    ULONG Release() override { return 1; }
-    HRESULT ReadAt(ULARGE_INTEGER at, void* pv, ULONG cb, ULONG* read) override {
-        const uint64_t from = std::min<uint64_t>(at.QuadPart, m_bytes.size());
-        const uint64_t n = std::min<uint64_t>(cb, m_bytes.size() - from);
-        std::memcpy(pv, m_bytes.data() + from, n);
-        *read = static_cast<ULONG>(n);
-        return S_OK;
-    }
-    HRESULT WriteAt(ULARGE_INTEGER, const void*, ULONG, ULONG*) override {
-        return STG_E_ACCESSDENIED;
-    }
-    HRESULT Flush() override { return S_OK; }
-    HRESULT SetSize(ULARGE_INTEGER) override { return STG_E_ACCESSDENIED; }
-    HRESULT LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return S_OK; }
-    HRESULT UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override { return S_OK; }
-    HRESULT Stat(STATSTG* st, DWORD) override {
-        *st = STATSTG{};
-        st->type = STGTY_LOCKBYTES;
-        st->cbSize.QuadPart = m_bytes.size();
-        return S_OK;
-    }
-
-private:
-    std::vector<uint8_t> m_bytes;
-};
 
 // The smallest interesting file: sector 0 the FAT, 1 the directory, 2 the mini FAT, 3 the
 // mini stream, 4 onwards "Big" (4097 bytes, one past the cutoff). The root's children are
@@ -127,10 +96,7 @@ struct TestFile {
         return static_cast<uint32_t>(bytes.size() / sectorSize - 2);
     }
 
-    std::vector<StructureFault> Check() const {
-        VectorLockBytes lockBytes(bytes);
-        return CheckStructure(&lockBytes);
-    }
+    std::vector<StructureFault> Check() const { return CheckStructure(MemoryBytes(bytes).get()); }
 };
 
 std::string Describe(const std::vector<StructureFault>& faults) {

@@ -143,27 +143,6 @@ TEST_F(TransactionTest, RevertOfSubStorageRevertsWhatWasOpenedThroughIt) {
     EXPECT_EQ(ReadStream(sub.get(), u"Inner"), Pattern(5000, 2));
 }
 
-TEST_F(TransactionTest, EditsAfterCommitsKeepEveryEarlierCommittedByte) {
-    Ptr<IStorage> root = Open();
-    Bytes big = Pattern(300000, 7);
-    ASSERT_EQ(WriteStream(root.get(), u"Big", big), S_OK);
-    for (int round = 0; round < 4; ++round) {
-        if (round > 0) {
-            Ptr<IStream> s;
-            ASSERT_EQ(root->OpenStream(u"Big", nullptr, kElement, 0, &s), S_OK);
-            const auto at = static_cast<LONGLONG>(1000 * round * round);
-            std::fill_n(big.begin() + at, 700, static_cast<std::uint8_t>(round));
-            ASSERT_EQ(s->Seek(LARGE_INTEGER{.QuadPart = at}, STREAM_SEEK_SET, nullptr), S_OK);
-            ASSERT_EQ(s->Write(big.data() + at, 700, nullptr), S_OK);
-        }
-        ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
-        EXPECT_EQ(ReadStream(root.get(), u"Big"), big);
-        EXPECT_EQ(ReadStream(root.get(), u"Original"), Pattern(100));
-    }
-    root.Reset();
-    EXPECT_EQ(ReadCommitted(nullptr, u"Big"), big);
-}
-
 // What an open transacted storage reads (its snapshot, and a stream copied into it whose
 // original the root destroyed) lies in sectors free in the file's state: root commits in
 // between must put their data elsewhere.
