@@ -542,5 +542,21 @@ HRESULT FileImage::Commit(ElementNode& root) {
     // good state, so nothing more is written until the state has been read again.
     if (FAILED(hr))
         m_failure = hr;
+    else
+        CutFreeTail();
     return hr;
+}
+
+void FileImage::CutFreeTail() {
+    // Sectors at the end of the file that the new state leaves free and no live chain reads
+    // are cut: other readers (7-Zip) take them for data after the end. The header is on the
+    // disk already, so no state needs them; should the cut be lost, the FAT covers them.
+    std::uint32_t end = std::min(m_fileSectors, m_fat.Size());
+    while (end > 0 && m_fat.At(end - 1) == FREESECT)
+        --end;
+    for (const SectorRange& range : PinnedSectors())
+        end = std::max(end, std::min(range.second, m_fileSectors));
+    if (end < m_fileSectors && SUCCEEDED(m_bytes->SetSize(ULARGE_INTEGER{
+                                   .QuadPart = (std::uint64_t{end} + 1) << m_sectorShift})))
+        m_fileSectors = end;
 }

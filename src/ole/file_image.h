@@ -70,6 +70,8 @@ private:
     explicit FileImage(ILockBytes* bytes);
 
     HRESULT ReadHeader();
+    // After a commit: cuts the free sectors at the end of the file.
+    void CutFreeTail();
     HRESULT ReadAllocationTables();
     static constexpr std::uint64_t kEntireChain = ~std::uint64_t{0};
     // Follows a chain through the FAT or the mini FAT: to ENDOFCHAIN when `count` is

@@ -67,7 +67,11 @@ public:
     bool Crashed() const { return m_crashed; }
     const std::vector<Event>& Events() const { return m_events; }
     const Bytes& View() const { return m_view; }
-    std::size_t Pending() const { return m_pending.size(); }
+    // Writes not yet flushed (a resize left pending only cuts free sectors).
+    std::size_t Pending() const {
+        return std::count_if(m_pending.begin(), m_pending.end(),
+                             [](const Op& op) { return !op.resize; });
+    }
     // The disk after the crash; DropAll gives the durable bytes.
     Bytes AfterCrash(Loss loss, unsigned seed) const;
 
