@@ -204,26 +204,6 @@ TEST_F(TransactionTest, BulkAppendsSurviveSnapshotsRevertsAndLaterGrowth) {
     EXPECT_LT(std::filesystem::file_size(m_dir.Path("file.cfb")), both.size() + 64 * 1024);
 }
 
-TEST(DirectMode, MemoryImageIsCompleteOnceTheRootIsReleased) {
-    HGLOBAL block = nullptr;
-    {
-        Ptr<IStorage> root, sub;
-        ASSERT_EQ(CreateMemoryStorage(&block, &root), S_OK);
-        ASSERT_EQ(root->CreateStorage(u"Folder", kCreate, 0, 0, &sub), S_OK);
-        ASSERT_EQ(WriteStream(sub.get(), u"Data", Pattern(6000)), S_OK);
-    }
-    {
-        Ptr<ILockBytes> bytes;
-        Ptr<IStorage> image, sub;
-        ASSERT_EQ(CreateILockBytesOnHGlobal(block, FALSE, &bytes), S_OK);
-        ASSERT_EQ(StgOpenStorageOnILockBytes(bytes.get(), nullptr, kRead, nullptr, 0, &image),
-                  S_OK);
-        ASSERT_EQ(image->OpenStorage(u"Folder", nullptr, kRead, nullptr, 0, &sub), S_OK);
-        EXPECT_EQ(ReadStream(sub.get(), u"Data"), Pattern(6000));
-    }
-    GlobalFree(block);
-}
-
 TEST(DirectMode, TemporaryRootIsDeletedOnRelease) {
     Ptr<IStorage> root;
     ASSERT_EQ(StgCreateDocfile(nullptr, STGM_DELETEONRELEASE | kSubTransacted, 0, &root), S_OK);
