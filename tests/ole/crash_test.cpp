@@ -265,21 +265,6 @@ void ExpectFile(const Bytes& image, const Dump& want, bool tailAllowed = false) 
     EXPECT_TRUE(r.dump == want) << Diff(r.dump, want);
 }
 
-HRESULT WriteInto(IStorage* storage, const char16_t* name, std::uint64_t at, const Bytes& data) {
-    Ptr<IStream> stream;
-    ULONG written = 0;
-    HRESULT hr = storage->OpenStream(name, nullptr, kElement, 0, &stream);
-    if (SUCCEEDED(hr))
-        hr = stream->Seek(LARGE_INTEGER{.QuadPart = LONGLONG(at)}, STREAM_SEEK_SET, nullptr);
-    return SUCCEEDED(hr) ? stream->Write(data.data(), ULONG(data.size()), &written) : hr;
-}
-
-HRESULT Resize(IStorage* storage, const char16_t* name, std::uint64_t size) {
-    Ptr<IStream> stream;
-    HRESULT hr = storage->OpenStream(name, nullptr, kElement, 0, &stream);
-    return SUCCEEDED(hr) ? stream->SetSize(ULARGE_INTEGER{.QuadPart = size}) : hr;
-}
-
 // The committed state every test starts from: streams on both sides of the 4096-byte
 // cutoff, storages to destroy and to edit below, a stream to rename, and free sectors.
 Bytes BuildBase() {
@@ -314,16 +299,16 @@ HRESULT ApplyEdit(IStorage* root) {
     const std::function<HRESULT()> steps[] = {
         [&] { return WriteStream(root, u"Fresh", Pattern(40, 21)); },
         [&] { return WriteStream(root, u"Fresh10k", Pattern(10000, 22)); },
-        [&] { return WriteStream(root, u"Bulk", Pattern(100000, 27)); },    // written at once
-        [&] { return WriteInto(root, u"S3000", 3000, Pattern(3000, 23)); }, // up across 4096
-        [&] { return Resize(root, u"S5000", 100); },                        // and down
-        [&] { return WriteInto(root, u"S70000", 35000, Pattern(10, 24)); },
+        [&] { return WriteStream(root, u"Bulk", Pattern(100000, 27)); },  // written at once
+        [&] { return WriteAt(root, u"S3000", 3000, Pattern(3000, 23)); }, // up across 4096
+        [&] { return ResizeStream(root, u"S5000", 100); },                // and down
+        [&] { return WriteAt(root, u"S70000", 35000, Pattern(10, 24)); },
         [&] { return root->DestroyElement(u"Doomed"); },
         [&] { return root->RenameElement(u"OldName", u"NewName"); },
         [&] { return root->OpenStorage(u"Keep", nullptr, kElement, nullptr, 0, &keep); },
         [&] { return keep->OpenStorage(u"Sub", nullptr, kTransacted, nullptr, 0, &sub); },
         [&] { return WriteStream(sub.get(), u"Added", Pattern(300, 25)); },
-        [&] { return WriteInto(sub.get(), u"Inner", 0, Pattern(20, 26)); },
+        [&] { return WriteAt(sub.get(), u"Inner", 0, Pattern(20, 26)); },
         [&] { return sub->Commit(STGC_DEFAULT); },
     };
     for (const auto& step : steps)

@@ -73,16 +73,10 @@ TEST_P(BothVersions, CrossingTheMiniStreamCutoffBothWays) {
     for (bool back : {false, true}) {
         for (unsigned i = 0; i < std::size(sizes); ++i) {
             const auto [from, to] = back ? std::pair{sizes[i].second, sizes[i].first} : sizes[i];
-            Ptr<IStream> stream;
-            ASSERT_EQ(root->OpenStream(U16("c" + std::to_string(i)).c_str(), nullptr, kElement, 0,
-                                       &stream),
+            const std::u16string name = U16("c" + std::to_string(i));
+            ASSERT_EQ(back || to < from ? ResizeStream(root, name, to)
+                                        : WriteAt(root, name, from, Bytes(to - from)),
                       S_OK);
-            const Bytes zeros(to > from ? to - from : 0);
-            if (back || to < from)
-                ASSERT_EQ(stream->SetSize(ULARGE_INTEGER{.QuadPart = to}), S_OK);
-            else if (stream->Seek(LARGE_INTEGER{.QuadPart = LONGLONG(from)}, STREAM_SEEK_SET,
-                                  nullptr) == S_OK)
-                ASSERT_EQ(stream->Write(zeros.data(), ULONG(zeros.size()), nullptr), S_OK);
         }
         ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
         root = file.Reopen();
@@ -182,15 +176,8 @@ TEST_P(BothVersions, StreamsGrownInTurnsReadAndEditCorrectly) {
     root = file.Reopen();
     for (std::size_t step = 1; step <= 40; ++step) {
         for (auto [name, bytes] : {std::pair{u"A", &a}, std::pair{u"B", &b}}) {
-            Ptr<IStream> stream;
-            ASSERT_EQ(root->OpenStream(name, nullptr, kElement, 0, &stream), S_OK);
-            const std::size_t at = (step - 1) * 4096;
-            ASSERT_EQ(stream->Seek(LARGE_INTEGER{.QuadPart = static_cast<LONGLONG>(at)},
-                                   STREAM_SEEK_SET, nullptr),
-                      S_OK);
-            ULONG written = 0;
-            ASSERT_EQ(stream->Write(bytes->data() + at, 4096, &written), S_OK);
-            stream.Reset();
+            const auto at = bytes->begin() + (step - 1) * 4096;
+            ASSERT_EQ(WriteAt(root, name, (step - 1) * 4096, Bytes(at, at + 4096)), S_OK);
             ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
         }
     }

@@ -65,6 +65,23 @@ Bytes ReadStream(IStorage* storage, const std::u16string& name) {
     return bytes;
 }
 
+HRESULT WriteAt(IStorage* storage, const std::u16string& name, std::uint64_t at,
+                const Bytes& data) {
+    Ptr<IStream> stream;
+    HRESULT hr = storage->OpenStream(name.c_str(), nullptr, STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
+                                     0, &stream);
+    if (SUCCEEDED(hr))
+        hr = stream->Seek(LARGE_INTEGER{.QuadPart = LONGLONG(at)}, STREAM_SEEK_SET, nullptr);
+    return SUCCEEDED(hr) ? stream->Write(data.data(), ULONG(data.size()), nullptr) : hr;
+}
+
+HRESULT ResizeStream(IStorage* storage, const std::u16string& name, std::uint64_t size) {
+    Ptr<IStream> stream;
+    HRESULT hr = storage->OpenStream(name.c_str(), nullptr, STGM_READWRITE | STGM_SHARE_EXCLUSIVE,
+                                     0, &stream);
+    return SUCCEEDED(hr) ? stream->SetSize(ULARGE_INTEGER{.QuadPart = size}) : hr;
+}
+
 std::vector<std::string> ListElements(IStorage* storage) {
     std::vector<std::string> names;
     Ptr<IEnumSTATSTG> elements;

@@ -39,6 +39,9 @@ Bytes Pattern(std::size_t size, unsigned seed = 1);
 
 HRESULT WriteStream(IStorage* storage, const std::u16string& name, const Bytes& bytes);
 Bytes ReadStream(IStorage* storage, const std::u16string& name);
+// Writes into an existing stream at an offset, or sets its size.
+HRESULT WriteAt(IStorage* storage, const std::u16string& name, std::uint64_t at, const Bytes& data);
+HRESULT ResizeStream(IStorage* storage, const std::u16string& name, std::uint64_t size);
 // Names of a storage's elements in enumeration order, storages with a trailing slash.
 std::vector<std::string> ListElements(IStorage* storage);
 // A compound file in memory, created in direct mode.

@@ -83,14 +83,6 @@ Ptr<SparseLockBytes> Sparse(std::size_t keep, const Bytes& start = {}) {
     return bytes;
 }
 
-HRESULT WriteAt(IStorage* root, const char16_t* name, LONGLONG at, const Bytes& data) {
-    Ptr<IStream> s;
-    HRESULT hr = root->OpenStream(name, nullptr, kElement, 0, &s);
-    if (SUCCEEDED(hr))
-        hr = s->Seek(LARGE_INTEGER{.QuadPart = at}, STREAM_SEEK_SET, nullptr);
-    return SUCCEEDED(hr) ? s->Write(data.data(), ULONG(data.size()), nullptr) : hr;
-}
-
 // A 20 MiB stream and 300 small ones; each edit is committed on its own, and its commit
 // writes no more than the limit.
 TEST(WriteAmount, ACommitWritesWhatChangedAndTheTablesOnly) {
