@@ -64,6 +64,8 @@ public:
     // Cuts the tail that bulk appends gave the file once every chain that grew it is gone
     // (a commit does so first): a dropped edit leaves no bytes past what the FAT covers.
     void DropDeadTail();
+    // True while bulk appends have grown the file past what its FAT covers.
+    bool HasUncommittedTail() const { return m_uncommittedTail; }
 
 private:
     friend class CommitWriter;

@@ -373,7 +373,9 @@ HRESULT StorageObject::CommitRoot() {
         return m_image->Failure();
     if (!m_changed) {
         m_image->DropDeadTail(); // a revert may have dropped bulk appends
-        return S_OK;
+        // A live transaction below may have appended in bulk: the FAT must come to cover it.
+        if (!m_image->HasUncommittedTail())
+            return S_OK;
     }
     HRESULT hr = m_image->Commit(*m_node);
     if (SUCCEEDED(hr))
