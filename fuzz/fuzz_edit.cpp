@@ -1,7 +1,9 @@
 // Reads the input as a sequence of edits on a transacted file in memory and keeps a model of
 // what every open storage should hold. Each call must succeed or fail as the model expects,
 // and after each root commit the file, reopened on its own, must match the model and pass
-// the structure check. Any difference aborts, so that libFuzzer keeps the input.
+// the structure check (which also holds the FAT to cover the whole file and every table mark
+// to a table sector). Any difference aborts, so that libFuzzer keeps the input.
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -174,7 +176,7 @@ private:
             CloseAll();
             return OpenRoot();
         default:
-            return;
+            return BigStep(name, found, op);
         }
     }
 
@@ -249,28 +251,88 @@ private:
             Kids().erase(it);
     }
 
-    // Copies one child storage into another, or this storage into its own child (refused).
+    // Copies a child storage into a sibling, into this storage or into the one below (its
+    // ancestors), or this storage into its own child (refused).
     void CopyStorage(const std::u16string& name, Children::iterator it, bool storage,
                      std::uint8_t op) {
+        enum {
+            kSibling,
+            kSelfIntoChild,
+            kIntoParent,
+            kIntoGrandparent
+        } mode = decltype(mode)(op >> 6);
+        const bool fromSelf = mode == kSelfIntoChild;
         const std::u16string destName = Name();
-        const bool fromSelf = op & 0x80;
-        Ptr<IStorage> from, dest;
+        Ptr<IStorage> from, opened;
         if (!fromSelf &&
             !Expect(Top().storage->OpenStorage(name.c_str(), nullptr, kRead, nullptr, 0, &from),
                     storage, "OpenStorage"))
             return;
-        auto d = Find(destName);
-        const bool ok = d != Kids().end() && d->second.storage && (fromSelf || d != it);
-        if (!Expect(Top().storage->OpenStorage(destName.c_str(), nullptr, kRW, nullptr, 0, &dest),
+        IStorage* dest = Top().storage;
+        Node* destNode = Top().node;
+        if (mode == kIntoGrandparent && m_levels.size() > 1) {
+            // Unless a stream of the source would replace this storage's own element there.
+            Level& below = m_levels[m_levels.size() - 2];
+            auto mine = std::find_if(below.node->children.begin(), below.node->children.end(),
+                                     [&](const auto& e) { return &e.second == Top().source; });
+            auto clash = it->second.children.find(mine->first);
+            if (clash != it->second.children.end() && !clash->second.storage)
+                return;
+            dest = below.storage;
+            destNode = below.node;
+        } else if (mode == kSibling || fromSelf) {
+            auto d = Find(destName);
+            const bool ok = d != Kids().end() && d->second.storage && (fromSelf || d != it);
+            if (!Expect(
+                    Top().storage->OpenStorage(destName.c_str(), nullptr, kRW, nullptr, 0, &opened),
                     ok, "OpenStorage"))
-            return;
+                return;
+            dest = opened.get();
+            destNode = &d->second;
+        }
         const IID skip[] = {IID_IStorage, IID_IStream};
-        const bool skipStorages = op & 0x20, skipStreams = op & 0x40;
+        const bool skipStorages = op & 0x10, skipStreams = op & 0x20;
         const DWORD count = DWORD(skipStorages) + DWORD(skipStreams);
         IStorage* source = fromSelf ? Top().storage : from.get();
-        if (Expect(source->CopyTo(count, skipStorages ? skip : skip + 1, nullptr, dest.get()),
-                   !fromSelf, "CopyTo"))
-            Merge(it->second, d->second, skipStorages, skipStreams);
+        const Node snapshot = fromSelf ? Node{} : it->second; // the destination may hold it
+        if (Expect(source->CopyTo(count, skipStorages ? skip : skip + 1, nullptr, dest), !fromSelf,
+                   "CopyTo"))
+            Merge(snapshot, *destNode, skipStorages, skipStreams);
+    }
+
+    // A chain of storages each inside the one before, a stream at the bottom; or one write
+    // large enough to go straight into the file, perhaps dropped at once.
+    void BigStep(const std::u16string& name, bool found, std::uint8_t op) {
+        if (found || !Valid(name))
+            return;
+        IStorage* top = Top().storage;
+        Node* node = &Kids().emplace(name, Node{}).first->second;
+        if (op & 0x10) {
+            std::vector<Ptr<IStorage>> chain(Byte() % 64 + 1); // each goes with its parent
+            for (std::size_t i = 0; i < chain.size(); ++i) {
+                Expect((i ? chain[i - 1].get() : top)
+                           ->CreateStorage(i ? u"d" : name.c_str(), kRW, 0, 0, &chain[i]),
+                       true, "CreateStorage");
+                if (i)
+                    node = &node->children.emplace(u"d", Node{}).first->second;
+            }
+            IStorage* current = chain.back().get();
+            Ptr<IStream> leaf;
+            Expect(current->CreateStream(u"leaf", kRW, 0, 0, &leaf), true, "CreateStream");
+            node->children.emplace(u"leaf", Node{false, {}, {}});
+            return;
+        }
+        node->storage = false;
+        node->data = Pattern((Byte() % 64 + 1) * 2048, op);
+        Ptr<IStream> stream;
+        ULONG written = 0;
+        Expect(top->CreateStream(name.c_str(), kRW, 0, 0, &stream), true, "CreateStream");
+        Expect(stream->Write(node->data.data(), ULONG(node->data.size()), &written), true, "Write");
+        stream.Reset();
+        if (op & 0x20 && Expect(top->DestroyElement(name.c_str()), true, "DestroyElement"))
+            Kids().erase(name);
+        else if (op & 0x40 && m_levels.size() == 1)
+            RevertRoot();
     }
 
     void CommitRoot() {

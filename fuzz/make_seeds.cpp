@@ -1,6 +1,6 @@
 // Writes a handful of valid compound files into a folder, as a starting corpus for the fuzz
 // targets: both versions, small (mini) and regular streams, nested storages, a directory
-// that spans several sectors.
+// that spans several sectors, storages nested hundreds deep.
 //   make_seeds <folder>
 #include <string>
 
@@ -32,11 +32,19 @@ bool AddStorage(IStorage* storage, const char16_t* name, IStorage** child) {
 }
 
 // Which elements a seed holds.
-enum class Shape { Empty, Mixed, Wide };
+enum class Shape { Empty, Mixed, Wide, Deep };
 
 bool Fill(IStorage* root, Shape shape) {
     if (shape == Shape::Empty)
         return true;
+    if (shape == Shape::Deep) {
+        // Storages each inside the one before, as deep as the input size allows.
+        std::vector<Ptr<IStorage>> chain(600); // a storage goes with its parent's object
+        for (std::size_t i = 0; i < chain.size(); ++i)
+            if (!AddStorage(i ? chain[i - 1].get() : root, u"d", &chain[i]))
+                return false;
+        return AddStream(chain.back().get(), u"leaf", 100, 9);
+    }
     if (shape == Shape::Wide) {
         // Enough siblings for a directory of several sectors and a deep red-black tree.
         for (int i = 0; i < 40; ++i) {
@@ -81,6 +89,8 @@ int main(int argc, char** argv) {
                     Write(folder, "v3-mixed.cfb", 3, Shape::Mixed) &&
                     Write(folder, "v4-mixed.cfb", 4, Shape::Mixed) &&
                     Write(folder, "v3-wide.cfb", 3, Shape::Wide) &&
-                    Write(folder, "v4-wide.cfb", 4, Shape::Wide);
+                    Write(folder, "v4-wide.cfb", 4, Shape::Wide) &&
+                    Write(folder, "v3-deep.cfb", 3, Shape::Deep) &&
+                    Write(folder, "v4-deep.cfb", 4, Shape::Deep);
     return ok ? 0 : 1;
 }

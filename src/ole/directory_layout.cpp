@@ -111,7 +111,8 @@ std::vector<std::uint8_t> DirectoryLayout::Serialize(std::uint32_t sectorSize) c
         PutClsid(p + dir::kClsid, n.clsid);
         PutU32(p + dir::kStateBits, n.stateBits);
         if (n.IsStorage()) {
-            PutFileTime(p + dir::kCreated, n.ctime);
+            // The root's creation time is always zero, whatever was set or read.
+            PutFileTime(p + dir::kCreated, e.root ? FILETIME{} : n.ctime);
             PutFileTime(p + dir::kModified, n.mtime);
         }
         // Storages carry no stream: their start and size are zero.

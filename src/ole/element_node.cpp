@@ -4,6 +4,23 @@
 #include <new>
 #include <vector>
 
+ElementNode::~ElementNode() {
+    // Children this node alone owns are detached before they go, so that each is destroyed
+    // with no children of its own. Map nodes move between the maps without allocating, so
+    // freeing cannot fail for want of memory.
+    std::multimap<std::u16string, NodePtr, ElementNameLess> pending;
+    auto detach = [&pending](ChildMap& from) {
+        while (!from.empty())
+            pending.insert(from.extract(from.begin()));
+    };
+    detach(children);
+    while (!pending.empty()) {
+        auto handle = pending.extract(pending.begin());
+        if (handle.mapped().use_count() == 1)
+            detach(handle.mapped()->children);
+    }
+}
+
 StreamContent& ElementNode::MutableContent() {
     if (!content)
         content = std::make_shared<StreamContent>();

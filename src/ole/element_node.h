@@ -15,6 +15,13 @@ using NodePtr = std::shared_ptr<ElementNode>;
 using ChildMap = std::map<std::u16string, NodePtr, ElementNameLess>;
 
 struct ElementNode {
+    ElementNode() = default;
+    ElementNode(const ElementNode&) = delete;
+    ElementNode& operator=(const ElementNode&) = delete;
+    // Frees the subtree without recursion: a file may nest storages far deeper than the
+    // stack would allow.
+    ~ElementNode();
+
     std::u16string name;
     DWORD type = STGTY_STORAGE; // STGTY_STORAGE or STGTY_STREAM
     CLSID clsid{};
@@ -22,7 +29,7 @@ struct ElementNode {
     FILETIME ctime{};
     FILETIME mtime{};
     std::shared_ptr<StreamContent> content; // streams only
-    ChildMap children;                       // storages only
+    ChildMap children;                      // storages only
 
     // The directory entry the element had at the last load or commit; a commit keeps it
     // there when it can, so that unchanged entries leave their directory sectors unchanged.

@@ -14,6 +14,10 @@
 //     are flushed; the header is written; the bytes are flushed again. Until the header is
 //     written the file is the old state; after the second flush it is the new one.
 //  5. The in-memory state (tables, chains) changes only after every write has succeeded.
+//  6. The new FAT covers every sector of the file, free where unused; a sector is marked
+//     FATSECT exactly when the DIFAT lists it and DIFSECT exactly when the DIFAT chain holds
+//     it. A table sector's old place is free in the new FAT (the FAT sector holding that
+//     entry moves like any changed one).
 //
 // States: Idle → Writing (CommitWriter::Run up to the first flush) → Switching (header
 // written, second flush) → Idle with the new state (FileImage adopts the new tables and
@@ -23,7 +27,6 @@
 #include <cstring>
 #include <new>
 #include <optional>
-#include <set>
 
 #include "cfb_format.h"
 #include "directory_layout.h"
@@ -319,11 +322,6 @@ HRESULT CommitWriter::WriteTables() {
     for (std::uint32_t s : m_difatSectors)
         m_fat.Set(s, DIFSECT);
     std::vector<bool> fatMoved(m_fatSectors.size()), difatMoved(m_difatSectors.size());
-    // A table sector's old place becomes free, but writing that into the FAT would change
-    // yet another FAT sector, and so on down the table. It is free here and in memory; on
-    // disk its old mark stays until its FAT sector is written for another reason (a leak to
-    // other readers, reclaimed by the next load).
-    std::set<std::uint32_t> freedInPlace;
     // Sectors whose contents may have changed wait in a queue, so that each pass looks only
     // at what the last move touched (a move of a DIFAT sector changes the one before it).
     std::vector<std::size_t> fatQueue, difatQueue;
@@ -336,11 +334,13 @@ HRESULT CommitWriter::WriteTables() {
             q.push_back(i);
         }
     };
+    // A table sector's old place becomes free in the new FAT: the FAT sector holding that
+    // entry changes too and moves like any other, so no stale mark stays on disk.
     auto relocate = [&](std::vector<std::uint32_t>& where, std::vector<bool>& moved, std::size_t k,
                         std::uint32_t mark) {
         if (!moved[k]) {
             m_fat.Set(where[k], FREESECT);
-            freedInPlace.insert(where[k]);
+            queue(fatQueue, fatQueued, where[k] / perSector);
         }
         where[k] = AllocateOne();
         m_fat.Set(where[k], mark);
@@ -356,12 +356,7 @@ HRESULT CommitWriter::WriteTables() {
         const std::uint64_t base = std::uint64_t{k} * perSector;
         old.m_fat.Copy(base, perSector, oldEntries.data());
         m_fat.Copy(base, perSector, newEntries.data());
-        for (std::uint32_t i = 0; i < perSector; ++i) {
-            if (newEntries[i] != oldEntries[i] &&
-                !freedInPlace.count(static_cast<std::uint32_t>(base + i)))
-                return true;
-        }
-        return false;
+        return !std::equal(oldEntries.begin(), oldEntries.end(), newEntries.begin());
     };
     auto difatChanged = [&](std::size_t j) {
         for (std::uint32_t i = 0; i < perSector; ++i)
@@ -541,10 +536,27 @@ HRESULT CommitWriter::Run(ElementNode& root) {
 HRESULT FileImage::Commit(ElementNode& root) {
     if (FAILED(m_failure))
         return m_failure;
+    DropDeadTail();
     const HRESULT hr = CommitWriter(*this).Run(root);
     // After a failed write nobody knows what reached the disk; guessing would risk the last
     // good state, so nothing more is written until the state has been read again.
     if (FAILED(hr))
         m_failure = hr;
+    else
+        CutFreeTail();
     return hr;
+}
+
+void FileImage::CutFreeTail() {
+    // Sectors at the end of the file that the new state leaves free and no live chain reads
+    // are cut: other readers (7-Zip) take them for data after the end. The header is on the
+    // disk already, so no state needs them; should the cut be lost, the FAT covers them.
+    std::uint32_t end = std::min(m_fileSectors, m_fat.Size());
+    while (end > 0 && m_fat.At(end - 1) == FREESECT)
+        --end;
+    for (const SectorRange& range : PinnedSectors())
+        end = std::max(end, std::min(range.second, m_fileSectors));
+    if (end < m_fileSectors && SUCCEEDED(m_bytes->SetSize(ULARGE_INTEGER{
+                                   .QuadPart = (std::uint64_t{end} + 1) << m_sectorShift})))
+        m_fileSectors = end;
 }

@@ -85,6 +85,12 @@ HRESULT FileImage::Reload(NodePtr* root) {
         if (FAILED(hr))
             return hr;
         m_failure = S_OK;
+        // Whatever the failed commit left past the old end is now part of the file as read:
+        // no tail to cut, and no pending chain grows on.
+        m_uncommittedTail = false;
+        m_pendingEnd = 0;
+        m_growing.clear();
+        m_epoch += 1;
     }
     return LoadTree(root);
 }

@@ -61,12 +61,19 @@ public:
     // Appends n bytes to a chain that CanGrow; its owner must hold the only reference.
     // STG_E_DOCFILETOOLARGE when the sectors would lie past the format's limit.
     HRESULT GrowPending(CommittedChain& chain, const std::uint8_t* in, std::size_t n);
+    // Cuts the tail that bulk appends gave the file once every chain that grew it is gone
+    // (a commit does so first): a dropped edit leaves no bytes past what the FAT covers.
+    void DropDeadTail();
+    // True while bulk appends have grown the file past what its FAT covers.
+    bool HasUncommittedTail() const { return m_uncommittedTail; }
 
 private:
     friend class CommitWriter;
     explicit FileImage(ILockBytes* bytes);
 
     HRESULT ReadHeader();
+    // After a commit: cuts the free sectors at the end of the file.
+    void CutFreeTail();
     HRESULT ReadAllocationTables();
     static constexpr std::uint64_t kEntireChain = ~std::uint64_t{0};
     // Follows a chain through the FAT or the mini FAT: to ENDOFCHAIN when `count` is

@@ -11,12 +11,22 @@
 
 using namespace cfb;
 
-std::shared_ptr<CommittedChain> FileImage::NewPendingChain() {
-    // With no chain of this epoch alive (all dropped), the space they took past the committed
-    // end is free again: start from the end once more.
+void FileImage::DropDeadTail() {
+    // With no chain of this epoch alive (all dropped), what they wrote past the committed end
+    // is a discarded edit: the file goes back to its size before them, so that no commit
+    // leaves those bytes past what its FAT covers. Should that fail, the tail stays, and
+    // the next commit's FAT covers it as free space.
     std::erase_if(m_growing, [](const auto& weak) { return weak.expired(); });
-    if (m_growing.empty())
+    if (!m_growing.empty() || !m_uncommittedTail || FAILED(m_failure))
+        return;
+    if (SUCCEEDED(m_bytes->SetSize(ULARGE_INTEGER{.QuadPart = m_sizeBeforeTail}))) {
+        m_uncommittedTail = false;
         m_pendingEnd = 0;
+    }
+}
+
+std::shared_ptr<CommittedChain> FileImage::NewPendingChain() {
+    DropDeadTail();
     CommittedChain chain;
     chain.pending = true;
     chain.epoch = m_epoch;

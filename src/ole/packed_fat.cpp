@@ -3,6 +3,11 @@
 #include <algorithm>
 
 void PackedFat::Append(std::uint32_t value) {
+    Push(value);
+    FlattenIfDense();
+}
+
+void PackedFat::Push(std::uint32_t value) {
     if (!m_flat.empty()) {
         m_flat.push_back(value);
         ++m_size;
@@ -22,7 +27,6 @@ void PackedFat::Append(std::uint32_t value) {
             return;
     }
     m_runs.push_back(Run{sector, value, false});
-    FlattenIfDense();
 }
 
 void PackedFat::FlattenIfDense() {
@@ -41,12 +45,19 @@ void PackedFat::AppendStretch(std::uint32_t count, std::uint32_t value, bool lin
         return;
     if (!m_flat.empty()) {
         for (std::uint32_t i = 0; i + 1 < count; ++i)
-            Append(links ? m_size + 1 : value);
-        Append(value);
+            Push(links ? m_size + 1 : value);
+        Push(value);
         return;
     }
+    // The runs may give way to a flat table only once the stretch is complete: the steps
+    // below work on the last run.
+    PushRuns(count, value, links);
+    FlattenIfDense();
+}
+
+void PackedFat::PushRuns(std::uint32_t count, std::uint32_t value, bool links) {
     if (!links || count == 1) {
-        Append(value);
+        Push(value);
         if (count == 1)
             return;
         if (m_runs.back().links || m_runs.back().value != value)
@@ -55,7 +66,7 @@ void PackedFat::AppendStretch(std::uint32_t count, std::uint32_t value, bool lin
         return;
     }
     const std::uint32_t first = m_size;
-    Append(first + 1);
+    Push(first + 1);
     Run& last = m_runs.back();
     if (last.links || last.first == first) {
         // The run ends in the entry that links on: it runs on to the stretch's last entry.
@@ -64,9 +75,9 @@ void PackedFat::AppendStretch(std::uint32_t count, std::uint32_t value, bool lin
         last.value = m_size;
     } else {
         for (std::uint32_t i = 1; i + 1 < count; ++i)
-            Append(m_size + 1);
+            Push(m_size + 1);
     }
-    Append(value);
+    Push(value);
 }
 
 std::size_t PackedFat::RunOf(std::uint32_t sector) const {

@@ -54,6 +54,9 @@ private:
         return (i + 1 < m_runs.size() ? m_runs[i + 1].first : m_size) - m_runs[i].first;
     }
     std::size_t RunOf(std::uint32_t sector) const;
+    // Append and AppendStretch without the switch to a flat table.
+    void Push(std::uint32_t value);
+    void PushRuns(std::uint32_t count, std::uint32_t value, bool links);
     // Moves to entry-by-entry storage when the runs cost more than the entries would.
     void FlattenIfDense();
 

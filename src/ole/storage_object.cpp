@@ -19,35 +19,40 @@ bool IsExcluded(SNB names, const std::u16string& name) {
 }
 
 // Copies the elements of `from` into `into`: streams replace streams of the same name,
-// storages merge into storages of the same name, anything else is replaced.
+// storages merge into storages of the same name, anything else is replaced. The source is
+// copied whole first: `into` may hold it (a copy into an ancestor), and merging changes it.
 HRESULT MergeInto(const ElementNode& from, ElementNode& into, const FileImage* image,
                   bool skipStorages, bool skipStreams, SNB exclude) {
-    std::vector<std::pair<const ElementNode*, ElementNode*>> pending{{&from, &into}};
-    bool top = true;
-    while (!pending.empty()) {
-        auto [source, target] = pending.back();
-        pending.pop_back();
-        for (const auto& [name, child] : source->children) {
-            if (top && ((child->IsStorage() ? skipStorages : skipStreams) ||
-                        IsExcluded(exclude, name)))
-                continue;
-            auto existing = target->children.find(name);
-            if (existing != target->children.end() && child->IsStorage() &&
-                existing->second->IsStorage()) {
-                pending.emplace_back(child.get(), existing->second.get());
-                continue;
+    NodePtr copy;
+    HRESULT hr = CopySubtree(from, image, &copy);
+    if (FAILED(hr))
+        return hr;
+    try {
+        std::vector<std::pair<ElementNode*, ElementNode*>> pending{{copy.get(), &into}};
+        bool top = true;
+        while (!pending.empty()) {
+            auto [source, target] = pending.back();
+            pending.pop_back();
+            for (auto& [name, child] : source->children) {
+                if (top && ((child->IsStorage() ? skipStorages : skipStreams) ||
+                            IsExcluded(exclude, name)))
+                    continue;
+                auto existing = target->children.find(name);
+                if (existing != target->children.end() && child->IsStorage() &&
+                    existing->second->IsStorage()) {
+                    pending.emplace_back(child.get(), existing->second.get());
+                    continue;
+                }
+                if (existing != target->children.end()) {
+                    MarkReverted(*existing->second);
+                    target->children.erase(existing);
+                }
+                target->children.emplace(name, child);
             }
-            NodePtr copy;
-            HRESULT hr = CopySubtree(*child, image, &copy);
-            if (FAILED(hr))
-                return hr;
-            if (existing != target->children.end()) {
-                MarkReverted(*existing->second);
-                target->children.erase(existing);
-            }
-            target->children.emplace(copy->name, std::move(copy));
+            top = false;
         }
-        top = false;
+    } catch (const std::bad_alloc&) {
+        return STG_E_INSUFFICIENTMEMORY;
     }
     return S_OK;
 }
@@ -181,8 +186,8 @@ HRESULT StorageObject::PrepareCreate(const OLECHAR* name, DWORD mode, std::u16st
 // Common part of CreateStream and CreateStorage: checks, replaces an element of the name
 // when STGM_CREATE asks for it, and adds the new element.
 HRESULT StorageObject::AddChild(const OLECHAR* name, DWORD mode, DWORD type, NodePtr* node) {
-    HRESULT hr = CheckMode(mode, type == STGTY_STREAM ? ModeUse::CreateStream
-                                                      : ModeUse::CreateStorage);
+    HRESULT hr =
+        CheckMode(mode, type == STGTY_STREAM ? ModeUse::CreateStream : ModeUse::CreateStorage);
     std::u16string validName;
     if (SUCCEEDED(hr))
         hr = PrepareCreate(name, mode, &validName);
@@ -217,8 +222,7 @@ HRESULT StorageObject::CreateStream(const OLECHAR* pwcsName, DWORD grfMode, DWOR
 
 // Common part of OpenStream and OpenStorage: the checks, and the element to open.
 HRESULT StorageObject::FindToOpen(const OLECHAR* name, DWORD mode, DWORD type, NodePtr* node) {
-    HRESULT hr =
-        CheckMode(mode, type == STGTY_STREAM ? ModeUse::OpenStream : ModeUse::OpenStorage);
+    HRESULT hr = CheckMode(mode, type == STGTY_STREAM ? ModeUse::OpenStream : ModeUse::OpenStorage);
     if (FAILED(hr))
         return hr;
     if (!IsValid())
@@ -306,8 +310,8 @@ HRESULT StorageObject::CopyTo(DWORD ciidExclude, const IID* rgiidExclude, SNB sn
         skipStorages = skipStorages || rgiidExclude[i] == IID_IStorage;
         skipStreams = skipStreams || rgiidExclude[i] == IID_IStream;
     }
-    HRESULT hr = MergeInto(*m_node, *dest->m_node, dest->Image(), skipStorages, skipStreams,
-                           snbExclude);
+    HRESULT hr =
+        MergeInto(*m_node, *dest->m_node, dest->Image(), skipStorages, skipStreams, snbExclude);
     dest->m_node->clsid = m_node->clsid;
     dest->MarkChanged();
     return hr;
@@ -367,8 +371,12 @@ HRESULT StorageObject::MoveElementTo(const OLECHAR* pwcsName, IStorage* pstgDest
 HRESULT StorageObject::CommitRoot() {
     if (FAILED(m_image->Failure()))
         return m_image->Failure();
-    if (!m_changed)
-        return S_OK;
+    if (!m_changed) {
+        m_image->DropDeadTail(); // a revert may have dropped bulk appends
+        // A live transaction below may have appended in bulk: the FAT must come to cover it.
+        if (!m_image->HasUncommittedTail())
+            return S_OK;
+    }
     HRESULT hr = m_image->Commit(*m_node);
     if (SUCCEEDED(hr))
         m_changed = false;

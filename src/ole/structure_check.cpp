@@ -376,6 +376,18 @@ void Checker::ReadFat() {
         if (m_fat[id] != cfb::DIFSECT)
             Fault("fat-sector-not-marked", "DIFAT sector " + std::to_string(id) + " is marked " +
                                                Hex(m_fat[id]) + ", not DIFSECT");
+    // A mark with no table sector behind it: some readers (7-Zip) refuse the whole file.
+    for (uint32_t id = 0; id < m_sectorCount; ++id) {
+        const bool fat = m_fat[id] == cfb::FATSECT, difat = m_fat[id] == cfb::DIFSECT;
+        if ((fat && m_owner[id] != kOwnerFat) || (difat && m_owner[id] != kOwnerDifat))
+            Fault("stale-table-mark", "sector " + std::to_string(id) + " is marked " +
+                                          (fat ? "FATSECT but the DIFAT does not list it"
+                                               : "DIFSECT but is not in the DIFAT chain"));
+    }
+    const uint64_t covered = uint64_t{m_fatSectors.size()} * perSector;
+    if (m_sectorCount > covered)
+        Fault("sectors-beyond-fat", "the file has " + std::to_string(m_sectorCount) +
+                                        " sectors; its FAT covers " + std::to_string(covered));
 }
 
 Walk Checker::WalkChain(uint32_t start, uint32_t owner, std::vector<uint32_t>* sectors) {
@@ -503,6 +515,8 @@ void Checker::ReadDirectory() {
                                              " bytes, not an even count from 2 to 64");
             else if (e.name[e.units] != 0)
                 Fault("bad-name", who + ": the name is not terminated");
+            if (n == 0 && cfb::GetU64(p + cfb::dir::kCreated) != 0)
+                Fault("root-creation-time", "the root entry's creation time is not zero");
             if (n != 0) {
                 if (e.units == 0)
                     Fault("bad-name", who + ": the name is empty");

@@ -16,11 +16,13 @@
 // Fault names:
 //   header:      truncated-header, bad-signature, bad-version, bad-byte-order,
 //                bad-sector-shift, bad-mini-sector-shift, bad-cutoff, bad-header-field
-//   tables:      difat-loop, difat-out-of-range, fat-sector-not-marked, chain-too-short,
-//                chain-too-long, truncated-sector, read-error
+//   tables:      difat-loop, difat-out-of-range, fat-sector-not-marked, stale-table-mark,
+//                sectors-beyond-fat, chain-too-short, chain-too-long, truncated-sector,
+//                read-error
 //   chains:      fat-cycle, minifat-cycle, sector-out-of-range, bad-chain-link,
 //                sector-used-twice, range-lock-sector-used (warning)
-//   directory:   bad-root, bad-entry-type, bad-entry-colour, bad-name-length, bad-name,
+//   directory:   bad-root, root-creation-time, bad-entry-type, bad-entry-colour, bad-name-length,
+//   bad-name,
 //                directory-cycle, directory-link-out-of-range, directory-link-to-unused,
 //                stream-has-child, root-has-sibling, unreachable-entry, duplicate-name,
 //                tree-order, red-black-violation (warning)

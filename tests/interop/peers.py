@@ -223,33 +223,6 @@ def olefile_read(file):
         ole.close()
 
 
-def directory_order_faults(ole):
-    """Walks each storage's sibling tree as olefile parsed it and reports children out of
-    directory order."""
-    faults = []
-    entries = ole.direntries
-    storages = [e for e in entries if e is not None and e.entry_type in
-                (olefile.STGTY_ROOT, olefile.STGTY_STORAGE)]
-    for st in storages:
-        names, stack, sid, seen = [], [], st.sid_child, set()
-        while stack or sid != olefile.NOSTREAM:
-            if sid != olefile.NOSTREAM:
-                if sid in seen:
-                    faults.append(f"{st.name!r}: entry {sid} reached twice")
-                    break
-                seen.add(sid)
-                stack.append(sid)
-                sid = entries[sid].sid_left
-            else:
-                sid = stack.pop()
-                names.append(entries[sid].name)
-                sid = entries[sid].sid_right
-        for a, b in zip(names, names[1:]):
-            if not directory_key(a) < directory_key(b):
-                faults.append(f"in {st.name!r}: {a!r} comes before {b!r}")
-    return faults
-
-
 # ---- gsf -------------------------------------------------------------------------------------
 
 # gsf list prints kind, modification time (blank when absent), size and path, padded to columns.
@@ -310,75 +283,35 @@ def sevenzip_view(tree):
     return {tuple(sevenzip_name(n) for n in p): d for p, d in tree.items()}
 
 
-def sevenzip_listing(file):
-    """(archive properties, path -> size or None). Storages have an empty Size."""
-    out = run(["7z", "l", "-slt", "-tcompound", file]).stdout.decode("utf-8")
-    head, sep, body = out.partition("\n----------\n")
-    if not sep:
-        raise AssertionError(f"7z l: no item list in\n{out[-2000:]}")
-    props = {}
-    for line in head.split("\n"):
-        key, eq, value = line.partition(" = ")
-        if eq:
-            props[key] = value
-        elif line.strip().upper().startswith(("ERROR", "WARNING", "OPEN ERROR", "OPEN WARNING")):
-            props.setdefault("Problems", []).append(line)
-    items = {}
-    for block in body.split("\n\n"):
-        fields = {}
-        for line in block.split("\n"):
-            key, eq, value = line.partition(" = ")
-            if eq:
-                fields[key] = value
-        if "Path" not in fields:
-            continue
-        size = fields.get("Size", "")
-        items[tuple(fields["Path"].split("/"))] = int(size) if size else None
-    return props, items
-
-
 def sevenzip_extract_all(file, dest):
     run(["7z", "x", "-tcompound", "-y", "-bd", f"-o{dest}", file])
     return read_dir_tree(dest, unescape=False)
 
 
-def sevenzip_cat(file, path7z):
-    return run(["7z", "x", "-tcompound", "-so", file, "/".join(path7z)]).stdout
+def sevenzip_test(file):
+    """7z's own test of a file: None when it passes clean, else its complaints."""
+    proc = run(["7z", "t", "-tcompound", file], ok=None)
+    out = proc.stdout.decode("utf-8", "replace") + proc.stderr.decode("utf-8", "replace")
+    clean = proc.returncode == 0 and "Everything is Ok" in out and "WARNING" not in out.upper()
+    return None if clean else out[-1500:]
 
 
 # ---- assertions ------------------------------------------------------------------------------
 
-def tree_differences(expected, actual, limit=25):
-    diffs = []
-    for p in sorted(set(expected) | set(actual)):
-        if p not in actual:
-            diffs.append(f"missing {show(p)}")
-        elif p not in expected:
-            diffs.append(f"unexpected {show(p)}")
-        else:
-            e, a = expected[p], actual[p]
-            if (e is None) != (a is None):
-                diffs.append(f"{show(p)}: expected a {'storage' if e is None else 'stream'}")
-            elif isinstance(e, int) or isinstance(a, int):
-                if e != a:
-                    diffs.append(f"{show(p)}: size {a}, expected {e}")
-            elif e != a:
-                if len(e) != len(a):
-                    diffs.append(f"{show(p)}: {len(a)} bytes, expected {len(e)}")
-                else:
-                    at = next(i for i in range(len(e)) if e[i] != a[i])
-                    diffs.append(f"{show(p)}: bytes differ from offset {at}")
-        if len(diffs) >= limit:
-            diffs.append("...")
-            break
-    return diffs
+def describe(value):
+    return "a storage" if value is None else f"{value} bytes" if isinstance(value, int) else \
+        f"{len(value)} bytes {value[:8].hex()}..."
 
 
 class TreeAssertions(unittest.TestCase):
     def assertSameTree(self, expected, actual, who):
-        diffs = tree_differences(expected, actual)
+        """Path by path: what is missing, unexpected, or differs (in kind, size or bytes)."""
+        diffs = [f"{show(p)}: {describe(actual[p]) if p in actual else 'missing'}, expected "
+                 f"{describe(expected[p]) if p in expected else 'nothing'}"
+                 for p in sorted(set(expected) | set(actual))
+                 if p not in expected or p not in actual or expected[p] != actual[p]]
         if diffs:
-            self.fail(f"{who}: {len(diffs)} difference(s):\n  " + "\n  ".join(diffs))
+            self.fail(f"{who}: {len(diffs)} difference(s):\n  " + "\n  ".join(diffs[:25]))
 
 
 def temp_dir(case_class):

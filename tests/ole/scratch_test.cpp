@@ -40,15 +40,11 @@ TEST_P(ScratchTest, PagesOnDiskReadWriteShareAndCommitLikePagesInMemory) {
     expected.resize(9000);
     Ptr<ILockBytes> bytes;
     ASSERT_EQ(CreateILockBytesOnHGlobal(block, TRUE, &bytes), S_OK);
-    Ptr<IStorage> root;
-    ASSERT_EQ(StgOpenStorageOnILockBytes(bytes.get(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE,
-                                         nullptr, 0, &root),
-              S_OK);
+    Ptr<IStorage> root = OpenRoot(bytes.get()), copy;
     EXPECT_EQ(ReadStream(root.get(), u"A"), expected);
-    Ptr<IStorage> copy;
-    ASSERT_EQ(root->OpenStorage(u"Copy", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0,
-                                &copy),
-              S_OK);
+    ASSERT_EQ(
+        root->OpenStorage(u"Copy", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &copy),
+        S_OK);
     EXPECT_EQ(ReadStream(copy.get(), u"A"), Pattern(1 << 20));
 }
 

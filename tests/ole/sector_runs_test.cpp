@@ -110,14 +110,21 @@ TEST(PackedFat, AnswersLikeThePlainTable) {
     }
 }
 
-TEST(PackedFat, AStreamInOnePieceIsOneRun) {
+// A fragmented front: the packed table gives way to plain entries inside a linking stretch.
+TEST(PackedFat, TurnsPlainInTheMiddleOfAStretch) {
     PackedFat fat;
-    for (std::uint32_t s = 0; s < 1'000'000; ++s)
-        fat.Append(s + 1 < 1'000'000 ? s + 1 : ENDOFCHAIN);
-    std::uint32_t next = 0;
-    EXPECT_EQ(fat.Follow(0, &next), 999'999u);
-    EXPECT_EQ(next, ENDOFCHAIN);
-    EXPECT_EQ(fat.Follow(500'000, &next), 999'999u);
+    std::vector<std::uint32_t> table;
+    for (std::uint32_t s = 0; s < 2200 + 9000; s += 2) {
+        const std::uint32_t count = s < 2200 ? 2 : 9000;
+        fat.AppendStretch(count, ENDOFCHAIN, true);
+        for (std::uint32_t i = 1; i < count; ++i)
+            table.push_back(s + i);
+        table.push_back(ENDOFCHAIN);
+        s += count - 2;
+    }
+    ASSERT_EQ(fat.Size(), table.size());
+    for (std::uint32_t s = 0; s < table.size(); ++s)
+        ASSERT_EQ(fat.At(s), table[s]) << s;
 }
 
 // What a commit does to its FAT, on the builder and on a plain table side by side: mark
@@ -206,40 +213,5 @@ TEST_P(FatBuilderSteps, AnswersLikeThePlainTableThroughACommitsChanges) {
 }
 
 INSTANTIATE_TEST_SUITE_P(FatBuilder, FatBuilderSteps, ::testing::Values(false, true));
-
-TEST(FatBuilder, AStreamInOnePieceStaysOneStretch) {
-    FatBuilder fat(2'000'000);
-    SectorRuns chain;
-    chain.AppendRun(10, 1'999'000);
-    fat.Fill(10, 1'999'000, ENDOFCHAIN);
-    fat.Link(chain);
-    std::uint32_t next = 0;
-    EXPECT_EQ(fat.Pack().Follow(10, &next), 1'999'009u);
-    EXPECT_EQ(next, ENDOFCHAIN);
-    EXPECT_EQ(fat.FreeCount(0, 100), 10u);
-    EXPECT_EQ(fat.FreeCount(1'999'010, 5000), 990u);
-}
-
-TEST(SectorRuns, PositionsAndStretchesMatchTheList) {
-    std::mt19937 random(7);
-    std::vector<std::uint32_t> list;
-    std::uint32_t sector = 0;
-    while (list.size() < 5000) {
-        sector = random() % 3 == 0 ? static_cast<std::uint32_t>(random() % 100000) : sector + 1;
-        list.push_back(sector);
-    }
-    list.push_back(list.back()); // a repeat is a new run, not a stretch
-    const SectorRuns runs = SectorRuns::FromList(list);
-    ASSERT_EQ(runs.Count(), list.size());
-    EXPECT_EQ(runs.ToList(), list);
-    for (std::uint32_t i = 0; i < list.size(); ++i) {
-        std::uint32_t following = 0;
-        ASSERT_EQ(runs.At(i, &following), list[i]) << i;
-        std::uint32_t expected = 1;
-        while (i + expected < list.size() && list[i + expected] == list[i] + expected)
-            ++expected;
-        ASSERT_EQ(following, expected) << i;
-    }
-}
 
 } // namespace

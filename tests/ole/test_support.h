@@ -39,7 +39,21 @@ Bytes Pattern(std::size_t size, unsigned seed = 1);
 
 HRESULT WriteStream(IStorage* storage, const std::u16string& name, const Bytes& bytes);
 Bytes ReadStream(IStorage* storage, const std::u16string& name);
+// Writes into an existing stream at an offset, or sets its size.
+HRESULT WriteAt(IStorage* storage, const std::u16string& name, std::uint64_t at, const Bytes& data);
+HRESULT ResizeStream(IStorage* storage, const std::u16string& name, std::uint64_t size);
 // Names of a storage's elements in enumeration order, storages with a trailing slash.
 std::vector<std::string> ListElements(IStorage* storage);
 // A compound file in memory, created in direct mode.
 HRESULT CreateMemoryStorage(HGLOBAL* block, IStorage** root, DWORD mode = 0x1012);
+
+// A memory lock-bytes over a copy of `bytes`; and the bytes a memory block holds.
+Ptr<ILockBytes> MemoryBytes(const Bytes& bytes);
+Bytes BytesOf(HGLOBAL block);
+// The root of the file `bytes` hold (null on failure, with the code in *hr).
+Ptr<IStorage> OpenRoot(ILockBytes* bytes, DWORD mode = STGM_READ | STGM_SHARE_EXCLUSIVE,
+                       HRESULT* hr = nullptr);
+// What the structure check finds, as "name: detail" lines; empty for a sound file.
+std::vector<std::string> Faults(ILockBytes* bytes);
+// The bytes of an empty file of major version 3 or 4.
+Bytes EmptyFile(unsigned major);

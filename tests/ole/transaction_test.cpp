@@ -13,43 +13,55 @@ constexpr DWORD kRootRW = STGM_TRANSACTED | STGM_SHARE_DENY_WRITE | STGM_READWRI
 constexpr DWORD kSubTransacted = STGM_TRANSACTED | STGM_SHARE_EXCLUSIVE | STGM_READWRITE;
 constexpr DWORD kElement = STGM_SHARE_EXCLUSIVE | STGM_READWRITE;              // 0x12
 constexpr DWORD kCreate = STGM_CREATE | STGM_SHARE_EXCLUSIVE | STGM_READWRITE; // 0x1012
+constexpr DWORD kRead = STGM_READ | STGM_SHARE_EXCLUSIVE;
 
+using Names = std::vector<std::string>;
+
+// A file of "Original" (100 bytes) and "Sub" holding "Inner" (5000 bytes).
 class TransactionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Ptr<IStorage> root;
+        Ptr<IStorage> root, sub;
         ASSERT_EQ(StgCreateDocfile(m_name.c_str(), kCreate, 0, &root), S_OK);
         ASSERT_EQ(WriteStream(root.get(), u"Original", Pattern(100)), S_OK);
-        Ptr<IStorage> sub;
         ASSERT_EQ(root->CreateStorage(u"Sub", kCreate, 0, 0, &sub), S_OK);
         ASSERT_EQ(WriteStream(sub.get(), u"Inner", Pattern(5000, 2)), S_OK);
-        sub.Reset();
-        ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
     }
 
-    std::vector<std::string> ListFile() {
+    Ptr<IStorage> Open() {
         Ptr<IStorage> root;
+        EXPECT_EQ(StgOpenStorage(m_name.c_str(), nullptr, kRootRW, nullptr, 0, &root), S_OK);
+        return root;
+    }
+    static Ptr<IStorage> OpenSub(IStorage* root) {
+        Ptr<IStorage> sub;
+        EXPECT_EQ(root->OpenStorage(u"Sub", nullptr, kSubTransacted, nullptr, 0, &sub), S_OK);
+        return sub;
+    }
+
+    // What the file holds as committed, read on its own, in the root or in one storage.
+    template <class F> auto Committed(const char16_t* storage, F read) -> decltype(read(nullptr)) {
+        Ptr<IStorage> root, sub;
         EXPECT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_NONE, nullptr,
                                  0, &root),
                   S_OK);
-        return root ? ListElements(root.get()) : std::vector<std::string>{};
-    }
-
-    // A stream as the file holds it, in the root or in one of its storages.
-    Bytes ReadCommitted(const char16_t* storage, const char16_t* stream) {
-        Ptr<IStorage> root, sub;
-        EXPECT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE,
-                                 nullptr, 0, &root),
-                  S_OK);
-        if (root && storage) {
-            EXPECT_EQ(root->OpenStorage(storage, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr,
-                                        0, &sub),
-                      S_OK);
-        }
+        if (root && storage)
+            EXPECT_EQ(root->OpenStorage(storage, nullptr, kRead, nullptr, 0, &sub), S_OK);
         IStorage* holder = storage ? sub.get() : root.get();
-        return holder ? ReadStream(holder, stream) : Bytes{};
+        return holder ? read(holder) : decltype(read(nullptr)){};
     }
-
+    Names ListCommitted(const char16_t* storage = nullptr) {
+        return Committed(storage, [](IStorage* s) { return ListElements(s); });
+    }
+    Bytes ReadCommitted(const char16_t* storage, const char16_t* stream) {
+        return Committed(storage, [&](IStorage* s) { return ReadStream(s, stream); });
+    }
+    Names FileFaults() const {
+        Ptr<ILockBytes> bytes;
+        EXPECT_EQ(CreateILockBytesOnFile(m_name.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, &bytes),
+                  S_OK);
+        return Faults(bytes.get());
+    }
     Bytes FileBytes() const {
         std::ifstream in(m_dir.Path("file.cfb"), std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(in), {});
@@ -59,99 +71,76 @@ protected:
     std::u16string m_name = m_dir.Name("file.cfb");
 };
 
-TEST_F(TransactionTest, TransactedRootKeepsChangesOutOfTheFileUntilCommit) {
-    Ptr<IStorage> root;
-    ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, kRootRW, nullptr, 0, &root), S_OK);
-    ASSERT_EQ(WriteStream(root.get(), u"Added", Pattern(10)), S_OK);
-    ASSERT_EQ(root->DestroyElement(u"Original"), S_OK);
-    EXPECT_EQ(ListFile(), (std::vector<std::string>{"Sub/", "Original"}));
-    ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
-    EXPECT_EQ(ListFile(), (std::vector<std::string>{"Sub/", "Added"}));
-}
-
-TEST_F(TransactionTest, RevertAndReleaseWithoutCommitDropChanges) {
+TEST_F(TransactionTest, ChangesReachTheFileOnlyAtCommitAndRevertOrReleaseDropsThem) {
     {
-        Ptr<IStorage> root;
-        ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, kRootRW, nullptr, 0, &root), S_OK);
+        Ptr<IStorage> root = Open();
         ASSERT_EQ(root->DestroyElement(u"Sub"), S_OK);
         ASSERT_EQ(root->Revert(), S_OK);
-        EXPECT_EQ(ListElements(root.get()), (std::vector<std::string>{"Sub/", "Original"}));
+        EXPECT_EQ(ListElements(root.get()), (Names{"Sub/", "Original"}));
         ASSERT_EQ(WriteStream(root.get(), u"Dropped", Pattern(10)), S_OK);
     }
-    EXPECT_EQ(ListFile(), (std::vector<std::string>{"Sub/", "Original"}));
+    EXPECT_EQ(ListCommitted(), (Names{"Sub/", "Original"}));
+    Ptr<IStorage> root = Open();
+    ASSERT_EQ(WriteStream(root.get(), u"Added", Pattern(10)), S_OK);
+    ASSERT_EQ(root->DestroyElement(u"Original"), S_OK);
+    EXPECT_EQ(ListCommitted(), (Names{"Sub/", "Original"}));
+    ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
+    EXPECT_EQ(ListCommitted(), (Names{"Sub/", "Added"}));
 }
 
-// Bytes appended in bulk reach the file before any commit; dropped, they leave no trace.
-TEST_F(TransactionTest, BulkAppendsDroppedWithoutCommitLeaveTheFileAsItWas) {
+// Bytes appended in bulk reach the file before any commit. Dropped without a commit they
+// leave no trace; destroyed or reverted before one, nothing past what the new FAT covers.
+TEST_F(TransactionTest, DroppedBulkAppendsLeaveNoTail) {
     const Bytes before = FileBytes();
     {
-        Ptr<IStorage> root;
-        ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, kRootRW, nullptr, 0, &root), S_OK);
+        Ptr<IStorage> root = Open();
         ASSERT_EQ(WriteStream(root.get(), u"Imported", Pattern(500'000, 3)), S_OK);
         ASSERT_EQ(root->Revert(), S_OK);
         ASSERT_EQ(WriteStream(root.get(), u"Again", Pattern(300'000, 4)), S_OK);
         EXPECT_GT(FileBytes().size(), before.size());
     }
     EXPECT_EQ(FileBytes(), before);
+    for (bool revert : {false, true}) {
+        const std::size_t size = FileBytes().size();
+        Ptr<IStorage> root = Open();
+        ASSERT_EQ(WriteStream(root.get(), u"X", Pattern(1 << 20, 5)), S_OK);
+        ASSERT_EQ(revert ? root->Revert() : root->DestroyElement(u"X"), S_OK);
+        ASSERT_EQ(WriteStream(root.get(), u"Y", Pattern(64 << 10, 6)), S_OK);
+        ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
+        root.Reset();
+        EXPECT_LT(FileBytes().size(), size + (128 << 10)) << revert;
+        EXPECT_EQ(FileFaults(), Names{}) << revert;
+        EXPECT_EQ(ReadCommitted(nullptr, u"Y"), Pattern(64 << 10, 6));
+    }
+    // Appended in an open transacted storage: a root commit of nothing else still covers it.
+    Ptr<IStorage> root = Open(), sub = OpenSub(root.get());
+    ASSERT_EQ(WriteStream(sub.get(), u"Pending", Pattern(1 << 20, 7)), S_OK);
+    ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
+    EXPECT_EQ(FileFaults(), Names{});
 }
 
-TEST_F(TransactionTest, TransactedSubStorageCommitsIntoParentThenParentToFile) {
-    Ptr<IStorage> root;
-    ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, kRootRW, nullptr, 0, &root), S_OK);
+TEST_F(TransactionTest, SubStorageCommitsIntoItsParentAndTheParentToTheFile) {
+    Ptr<IStorage> root = Open();
+    ASSERT_EQ(WriteStream(OpenSub(root.get()).get(), u"Uncommitted", Pattern(3)), S_OK);
     {
-        Ptr<IStorage> sub;
-        ASSERT_EQ(root->OpenStorage(u"Sub", nullptr, kSubTransacted, nullptr, 0, &sub), S_OK);
-        ASSERT_EQ(WriteStream(sub.get(), u"Uncommitted", Pattern(3)), S_OK);
-    }
-    {
-        Ptr<IStorage> sub;
-        ASSERT_EQ(root->OpenStorage(u"Sub", nullptr, kSubTransacted, nullptr, 0, &sub), S_OK);
-        EXPECT_EQ(ListElements(sub.get()), (std::vector<std::string>{"Inner"}));
+        Ptr<IStorage> sub = OpenSub(root.get()), again;
+        EXPECT_EQ(ListElements(sub.get()), Names{"Inner"});
         ASSERT_EQ(WriteStream(sub.get(), u"Kept", Pattern(3)), S_OK);
-        // Not yet visible to the parent.
-        {
-            Ptr<IStorage> again;
-            EXPECT_EQ(root->OpenStorage(u"Sub", nullptr, kSubTransacted, nullptr, 0, &again),
-                      STG_E_ACCESSDENIED);
-        }
+        EXPECT_EQ(root->OpenStorage(u"Sub", nullptr, kSubTransacted, nullptr, 0, &again),
+                  STG_E_ACCESSDENIED);
         ASSERT_EQ(sub->Commit(STGC_OVERWRITE), S_OK);
     }
-    {
-        Ptr<IStorage> sub;
-        ASSERT_EQ(root->OpenStorage(u"Sub", nullptr, kSubTransacted, nullptr, 0, &sub), S_OK);
-        EXPECT_EQ(ListElements(sub.get()), (std::vector<std::string>{"Kept", "Inner"}));
-    }
-    // The file has none of it until the root commits.
-    {
-        Ptr<IStorage> file;
-        ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_NONE, nullptr,
-                                 0, &file),
-                  S_OK);
-        Ptr<IStorage> sub;
-        ASSERT_EQ(
-            file->OpenStorage(u"Sub", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &sub),
-            S_OK);
-        EXPECT_EQ(ListElements(sub.get()), (std::vector<std::string>{"Inner"}));
-    }
+    EXPECT_EQ(ListElements(OpenSub(root.get()).get()), (Names{"Kept", "Inner"}));
+    EXPECT_EQ(ListCommitted(u"Sub"), Names{"Inner"});
     ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
     root.Reset();
-    Ptr<IStorage> file;
-    ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_NONE, nullptr, 0,
-                             &file),
-              S_OK);
-    Ptr<IStorage> sub;
-    ASSERT_EQ(
-        file->OpenStorage(u"Sub", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &sub),
-        S_OK);
-    EXPECT_EQ(ListElements(sub.get()), (std::vector<std::string>{"Kept", "Inner"}));
-    EXPECT_EQ(ReadStream(sub.get(), u"Inner"), Pattern(5000, 2));
+    EXPECT_EQ(ListCommitted(u"Sub"), (Names{"Kept", "Inner"}));
+    EXPECT_EQ(ReadCommitted(u"Sub", u"Inner"), Pattern(5000, 2));
 }
 
 TEST_F(TransactionTest, RevertOfSubStorageRevertsWhatWasOpenedThroughIt) {
-    Ptr<IStorage> root;
-    ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, kRootRW, nullptr, 0, &root), S_OK);
-    Ptr<IStorage> sub;
-    ASSERT_EQ(root->OpenStorage(u"Sub", nullptr, kSubTransacted, nullptr, 0, &sub), S_OK);
+    Ptr<IStorage> root = Open();
+    Ptr<IStorage> sub = OpenSub(root.get());
     Ptr<IStream> inner;
     ASSERT_EQ(sub->OpenStream(u"Inner", nullptr, kElement, 0, &inner), S_OK);
     ASSERT_EQ(inner->Write("x", 1, nullptr), S_OK);
@@ -161,77 +150,30 @@ TEST_F(TransactionTest, RevertOfSubStorageRevertsWhatWasOpenedThroughIt) {
     EXPECT_EQ(ReadStream(sub.get(), u"Inner"), Pattern(5000, 2));
 }
 
-TEST_F(TransactionTest, EditsAfterCommitsKeepEveryEarlierCommittedByte) {
-    Ptr<IStorage> root;
-    ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, kRootRW, nullptr, 0, &root), S_OK);
-    Bytes big = Pattern(300000, 7);
-    for (int round = 0; round < 4; ++round) {
-        Ptr<IStream> s;
-        if (round == 0)
-            ASSERT_EQ(root->CreateStream(u"Big", kCreate, 0, 0, &s), S_OK);
-        else
-            ASSERT_EQ(root->OpenStream(u"Big", nullptr, kElement, 0, &s), S_OK);
-        const std::size_t at = round == 0 ? 0 : 1000 * round * round;
-        const std::size_t n = round == 0 ? big.size() : 700;
-        if (round > 0)
-            std::fill_n(big.begin() + at, n, static_cast<std::uint8_t>(round));
-        ASSERT_EQ(
-            s->Seek(LARGE_INTEGER{.QuadPart = static_cast<LONGLONG>(at)}, STREAM_SEEK_SET, nullptr),
-            S_OK);
-        ASSERT_EQ(s->Write(big.data() + at, static_cast<ULONG>(n), nullptr), S_OK);
-        s.Reset();
-        ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
-        EXPECT_EQ(ReadStream(root.get(), u"Big"), big);
-        EXPECT_EQ(ReadStream(root.get(), u"Original"), Pattern(100));
-    }
-    root.Reset();
-    Ptr<IStorage> file;
-    ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_NONE, nullptr, 0,
-                             &file),
-              S_OK);
-    EXPECT_EQ(ReadStream(file.get(), u"Big"), big);
-}
-
-TEST_F(TransactionTest, SnapshotOfOpenSubStorageSurvivesRootCommits) {
-    Ptr<IStorage> root;
-    ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, kRootRW, nullptr, 0, &root), S_OK);
-    Ptr<IStorage> sub;
-    ASSERT_EQ(root->OpenStorage(u"Sub", nullptr, kSubTransacted, nullptr, 0, &sub), S_OK);
-    // The root rewrites everything else twice; the sectors the snapshot reads stay intact.
-    for (int i = 0; i < 2; ++i) {
-        ASSERT_EQ(root->DestroyElement(u"Original"), S_OK);
-        ASSERT_EQ(WriteStream(root.get(), u"Original", Pattern(200000, 10 + i)), S_OK);
-        ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
-    }
-    EXPECT_EQ(ReadStream(sub.get(), u"Inner"), Pattern(5000, 2));
-}
-
-// A stream copied into an open transacted storage still reads its sectors after the root
-// has destroyed the original and committed twice: those sectors are free in the file's
-// state but in use by the copy, and new data must go elsewhere.
-TEST_F(TransactionTest, CopyInOpenSubStorageKeepsItsSectorsThroughRootCommits) {
+// What an open transacted storage reads (its snapshot, and a stream copied into it whose
+// original the root destroyed) lies in sectors free in the file's state: root commits in
+// between must put their data elsewhere.
+TEST_F(TransactionTest, SnapshotsInOpenSubStoragesKeepTheirSectorsThroughRootCommits) {
     const Bytes original = Pattern(300'000, 20);
     {
-        Ptr<IStorage> root, sub;
-        ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, kRootRW, nullptr, 0, &root), S_OK);
+        Ptr<IStorage> root = Open();
         ASSERT_EQ(WriteStream(root.get(), u"Source", original), S_OK);
         ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
-        ASSERT_EQ(root->OpenStorage(u"Sub", nullptr, kSubTransacted, nullptr, 0, &sub), S_OK);
+        Ptr<IStorage> sub = OpenSub(root.get());
         ASSERT_EQ(root->MoveElementTo(u"Source", sub.get(), u"Copy", STGMOVE_COPY), S_OK);
         ASSERT_EQ(root->DestroyElement(u"Source"), S_OK);
-        ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
-        for (char16_t i : {u'0', u'1'}) {
-            ASSERT_EQ(WriteStream(root.get(), std::u16string(u"Filler") + i,
-                                  Pattern(300'000, 30 + (i - u'0'))),
-                      S_OK);
+        for (unsigned i = 0; i < 3; ++i) {
+            ASSERT_EQ(root->DestroyElement(u"Original"), S_OK);
+            ASSERT_EQ(WriteStream(root.get(), u"Original", Pattern(300'000, 30 + i)), S_OK);
             ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
         }
+        EXPECT_EQ(ReadStream(sub.get(), u"Inner"), Pattern(5000, 2));
         EXPECT_EQ(ReadStream(sub.get(), u"Copy"), original);
         ASSERT_EQ(sub->Commit(STGC_DEFAULT), S_OK);
         ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
     }
     EXPECT_EQ(ReadCommitted(u"Sub", u"Copy"), original);
-    EXPECT_EQ(ReadCommitted(nullptr, u"Filler1"), Pattern(300'000, 31));
+    EXPECT_EQ(ReadCommitted(nullptr, u"Original"), Pattern(300'000, 32));
 }
 
 // Bytes appended in bulk are written into the file before the commit. They must stay right
@@ -241,11 +183,10 @@ TEST_F(TransactionTest, BulkAppendsSurviveSnapshotsRevertsAndLaterGrowth) {
     Bytes both = first;
     both.insert(both.end(), second.begin(), second.end());
     {
-        Ptr<IStorage> root, sub;
-        ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, kRootRW, nullptr, 0, &root), S_OK);
+        Ptr<IStorage> root = Open();
         ASSERT_EQ(WriteStream(root.get(), u"Dropped", Pattern(300'000, 13)), S_OK);
         ASSERT_EQ(root->Revert(), S_OK);
-        ASSERT_EQ(root->OpenStorage(u"Sub", nullptr, kSubTransacted, nullptr, 0, &sub), S_OK);
+        Ptr<IStorage> sub = OpenSub(root.get());
         Ptr<IStream> s;
         ASSERT_EQ(sub->CreateStream(u"Grown", kCreate, 0, 0, &s), S_OK);
         ASSERT_EQ(s->Write(first.data(), ULONG(first.size()), nullptr), S_OK);
@@ -258,16 +199,8 @@ TEST_F(TransactionTest, BulkAppendsSurviveSnapshotsRevertsAndLaterGrowth) {
         const Bytes after = FileBytes();
         ASSERT_GE(after.size(), committed.size());
         EXPECT_TRUE(std::equal(committed.begin(), committed.end(), after.begin()));
-        Ptr<IStorage> check;
-        ASSERT_EQ(StgOpenStorage(m_name.c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_NONE, nullptr,
-                                 0, &check),
-                  S_OK);
-        Ptr<IStorage> checkSub;
-        ASSERT_EQ(check->OpenStorage(u"Sub", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0,
-                                     &checkSub),
-                  S_OK);
-        EXPECT_EQ(ReadStream(checkSub.get(), u"Grown"), first);
-        EXPECT_EQ(ListElements(check.get()), (std::vector<std::string>{"Sub/", "Original"}));
+        EXPECT_EQ(ReadCommitted(u"Sub", u"Grown"), first);
+        EXPECT_EQ(ListCommitted(), (Names{"Sub/", "Original"}));
         s.Reset();
         ASSERT_EQ(sub->Commit(STGC_DEFAULT), S_OK);
         ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
@@ -278,41 +211,10 @@ TEST_F(TransactionTest, BulkAppendsSurviveSnapshotsRevertsAndLaterGrowth) {
     EXPECT_LT(std::filesystem::file_size(m_dir.Path("file.cfb")), both.size() + 64 * 1024);
 }
 
-TEST(DirectMode, MemoryImageIsCompleteOnceTheRootIsReleased) {
-    HGLOBAL block = nullptr;
-    {
-        Ptr<IStorage> root;
-        ASSERT_EQ(CreateMemoryStorage(&block, &root), S_OK);
-        Ptr<IStorage> sub;
-        ASSERT_EQ(root->CreateStorage(u"Folder", kCreate, 0, 0, &sub), S_OK);
-        ASSERT_EQ(WriteStream(sub.get(), u"Data", Pattern(6000)), S_OK);
-    }
-    Ptr<ILockBytes> bytes;
-    ASSERT_EQ(CreateILockBytesOnHGlobal(block, FALSE, &bytes), S_OK);
-    Ptr<IStorage> image;
-    ASSERT_EQ(StgOpenStorageOnILockBytes(bytes.get(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE,
-                                         nullptr, 0, &image),
-              S_OK);
-    Ptr<IStorage> sub;
-    ASSERT_EQ(
-        image->OpenStorage(u"Folder", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0, &sub),
-        S_OK);
-    EXPECT_EQ(ReadStream(sub.get(), u"Data"), Pattern(6000));
-    sub.Reset();
-    image.Reset();
-    bytes.Reset();
-    EXPECT_GT(GlobalSize(block), 6000u);
-    GlobalFree(block);
-}
-
 // Gone from the folder at once: no way the program ends can leave it behind.
 TEST(DirectMode, TemporaryRootIsNeverLeftOnDisk) {
     Ptr<IStorage> root;
-    ASSERT_EQ(StgCreateDocfile(nullptr,
-                               STGM_DELETEONRELEASE | STGM_TRANSACTED | STGM_SHARE_EXCLUSIVE |
-                                   STGM_READWRITE,
-                               0, &root),
-              S_OK);
+    ASSERT_EQ(StgCreateDocfile(nullptr, STGM_DELETEONRELEASE | kSubTransacted, 0, &root), S_OK);
     STATSTG st{};
     ASSERT_EQ(root->Stat(&st, STATFLAG_DEFAULT), S_OK);
     const std::filesystem::path file = Utf16ToUtf8(st.pwcsName).value();
