@@ -2,6 +2,14 @@
 // commits, leaving the document lock as it was; the current stream is sized, grown with
 // zeros and written through them; sizes the file cannot hold are refused.
 #include "doc_test_support.h"
+#include "page_view.h"
+
+namespace {
+
+class PageView : public QWidget, public CView, public CPageView {};
+class OtherView : public QWidget, public CView {};
+
+} // namespace
 
 class ElementAccessTest : public QObject {
     Q_OBJECT
@@ -131,6 +139,41 @@ private slots:
         QCOMPARE(bytes.count('\0'), 300000 - 5);
         QVERIFY(m_doc->IsModified());
         QCOMPARE(m_doc->GetLockDepth(), 0);
+    }
+
+    // The page view's cell texts, read as hex ("" is 0, only the low byte counts), land at
+    // page offset + (row - 1) * 16 + (column - 1), a pasted line from its cell on, growing the
+    // stream; cells of other views, or while a storage is current, write nothing.
+    void cellsOfThePageViewBecomeBytes() {
+        PageView page;
+        OtherView other;
+        m_doc->AddView(&page);
+        m_doc->AddView(&other);
+        Select({QStringLiteral("A")});
+        m_doc->OnCellEdit(&page, 1, 1, QStringLiteral("7f"));
+        Select({QStringLiteral("Ten")});
+        m_doc->OnCellEdit(&other, 1, 1, QStringLiteral("7f"));
+        QCOMPARE(m_doc->OnCellPaste(&other, 1, 1, {QStringLiteral("41")}), 0);
+        QVERIFY(!m_doc->IsModified());
+        m_doc->OnCellEdit(&page, 1, 1, QStringLiteral("1ff"));
+        m_doc->OnCellEdit(&page, 1, 2, QStringLiteral("AB"));
+        m_doc->OnCellEdit(&page, 1, 2, QString());
+        QCOMPARE(
+            m_doc->OnCellPaste(&page, 1, 16,
+                               {QStringLiteral("41"), QStringLiteral("42"), QStringLiteral("43")}),
+            3);
+        m_doc->SetPageOffset(0x200);
+        m_doc->OnCellEdit(&page, 3, 5, QStringLiteral("7f"));
+        QByteArray expected = QByteArray("\xff\x00"
+                                         "23456789",
+                                         10) +
+                              QByteArray(5, '\0') + "ABC";
+        expected += QByteArray(0x224 - expected.size(), '\0') + '\x7f';
+        QCOMPARE(CurrentBytes(), expected);
+        QVERIFY(m_doc->IsModified());
+        QCOMPARE(m_doc->GetLockDepth(), 0);
+        m_doc->RemoveView(&page);
+        m_doc->RemoveView(&other);
     }
 
     void chainsOfANewDocumentCommitItsRoot() {
