@@ -1,23 +1,23 @@
-// The application shell: start-up without arguments gives the empty main frame as its
-// resources build it; with a path, that file in a document window, a file that is no
-// compound file reported. The frame then follows the active window: its toolbar, its menu
-// and its title; the first document window opens maximized, a later one as the workspace
-// places it.
+// The application shell in whole sessions: start-up with or without a file on the command
+// line; the frame follows the active window with its toolbar, menu and title; the recent
+// stream definitions, at most ten by short name, come back after a restart.
+#include "recording_message_box.h"
+#include "scratch_profile.h"
+#include "scripted_chooser.h"
+
 #include <QComboBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTreeWidget>
 #include <QtTest>
 
-#include "app_test_support.h"
 #include "doc_template.h"
+#include "kestrin_app.h"
 #include "kestrin_doc.h"
 #include "main_frame.h"
 #include "mdi_child_wnd.h"
 #include "resource_ids.h"
-#include "scripted_chooser.h"
 #include "storage_api.h"
 #include "strmdef_doc.h"
 #include "tool_bar.h"
@@ -37,62 +37,65 @@ private:
         m_app->m_lpCmdLine = arguments;
         return m_app->InitInstance() ? KestrinMainFrame() : nullptr;
     }
-    static bool Shown(CMainFrame* frame, UINT toolBar) {
-        return !frame->GetToolBar(toolBar)->isHidden();
+    // The one toolbar shown of the three, 0 for none, -1 for more than one.
+    static int ShownBar(CMainFrame* frame) {
+        int shown = 0;
+        for (const UINT id : {IDR_MAINFRAME, IDR_KESTRITYPE, IDR_STRMDEFTYPE})
+            if (!frame->GetToolBar(id)->isHidden())
+                shown = shown ? -1 : int(id);
+        return shown;
     }
-    QString CompoundFile() {
-        const QString path = m_files.filePath(QStringLiteral("sample.cfb"));
-        const std::u16string name = path.toStdU16String();
-        IStorage* storage = nullptr;
-        if (FAILED(StgCreateDocfile(
-                name.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &storage)))
-            return {};
-        storage->Release();
-        return path;
-    }
-    QString TextFile(const QString& name) {
+    QString File(const QString& name, const QByteArray& text) {
         QFile file(m_files.filePath(name));
         file.open(QIODevice::WriteOnly);
-        file.write("plain text, no compound file\n");
+        file.write(text);
         return file.fileName();
     }
-    int Windows(CMainFrame* frame) const { return frame->GetMDIClient()->subWindowList().size(); }
+    static int Windows(CMainFrame* frame) { return frame->GetMDIClient()->subWindowList().size(); }
     static QStringList MenuTitles(CMainFrame* frame) {
         QStringList titles;
         for (QAction* action : frame->menuBar()->actions())
             titles << action->text();
         return titles;
     }
-    static void Activate(CDocument* doc) {
-        dynamic_cast<CMDIChildWnd*>(doc->GetViews().front()->GetParentFrame())->MDIActivate();
+    static bool FileMenuOffersStrmDefs(CMainFrame* frame) {
+        return frame->menuBar()->actions().front()->menu()->actions().contains(
+            frame->GetCommandActions().Find(ID_STRMDEF_OPEN));
+    }
+    static QStringList Items(QComboBox* combo) {
+        QStringList items;
+        for (int i = 0; i < combo->count(); ++i)
+            items << combo->itemText(i);
+        return items;
+    }
+    // What a run leaves of the recent stream definitions in the profile.
+    static void StoreStrmDefs(const QStringList& entries, int number) {
+        QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Morrowfen"),
+                           QStringLiteral("Kestrin"));
+        settings.remove(QStringLiteral("Main Editor"));
+        settings.setValue(QStringLiteral("Main Editor/StrmDefNumber"), number);
+        for (int i = 0; i < entries.size(); ++i)
+            settings.setValue(QStringLiteral("Main Editor/StrmDefName%1").arg(i), entries[i]);
+    }
+    static CMDIChildWnd* ChildOf(CDocument* doc) {
+        return dynamic_cast<CMDIChildWnd*>(doc->GetViews().front()->GetParentFrame());
     }
 
 private slots:
     void initTestCase() { UseScratchProfile(m_profile); }
+    void init() { StoreStrmDefs({}, 0); }
     void cleanup() { m_app.reset(); }
-
-    void withoutArgumentsTheEmptyFrameShowsTheNoDocumentToolbar() {
-        CMainFrame* frame = Start({});
-        QVERIFY(frame);
-        QVERIFY(frame->isVisible());
-        QCOMPARE(frame->size(), QSize(768, 600));
-        QCOMPARE(frame->windowTitle(), QStringLiteral("Kestrin"));
-        QCOMPARE(Windows(frame), 0);
-        QCOMPARE(m_app->m_nChildFrames, 0);
-        QVERIFY(Shown(frame, 128));
-        QVERIFY(!Shown(frame, 129));
-        QVERIFY(!Shown(frame, 130));
-        QComboBox* combo = frame->GetStrmDefCombo();
-        QVERIFY(frame->GetToolBar(129)->isAncestorOf(combo));
-        QCOMPARE(combo->parentWidget()->width(), 150);
-    }
 
     // A whole session on a compound file named on the command line of a machine whose
     // locale is C: its window, our icon on every window, the toolbar toggled, a clean exit.
     void compoundFileOnTheCommandLineOpensInAWindow() {
         QLocale::setDefault(QLocale::c());
-        const QString path = CompoundFile();
-        QVERIFY(!path.isEmpty());
+        const QString path = m_files.filePath(QStringLiteral("sample.cfb"));
+        IStorage* storage = nullptr;
+        QVERIFY(SUCCEEDED(StgCreateDocfile(path.toStdU16String().c_str(),
+                                           STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
+                                           &storage)));
+        storage->Release();
         RecordingMessageBox boxes;
         CMainFrame* frame = Start({path});
         QVERIFY(frame);
@@ -100,14 +103,8 @@ private slots:
         QCOMPARE(QLocale().language(), QLocale::Japanese);
         QCOMPARE(Windows(frame), 1);
         auto* doc = dynamic_cast<CKestrinDoc*>(frame->GetActiveDocument());
-        QVERIFY(doc);
-        QVERIFY(doc->GetRootStorage());
-        QCOMPARE(doc->GetPathName(), path);
+        QVERIFY(doc && doc->GetRootStorage());
         QCOMPARE(frame->windowTitle(), QStringLiteral("Kestrin - [sample.cfb]"));
-        auto* tree = dynamic_cast<QTreeWidget*>(frame->GetActiveFrame()->GetActiveView());
-        QVERIFY(tree);
-        QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("/"));
-        QCOMPARE(m_app->m_nChildFrames, 1);
         QMdiSubWindow* child = frame->MDIGetActive()->GetSubWindow();
         QVERIFY(child->isMaximized());
 
@@ -119,12 +116,11 @@ private slots:
                          QImage::Format_ARGB32_Premultiplied),
                      ours);
 
-        QVERIFY(Shown(frame, 129));
-        QVERIFY(!Shown(frame, 128));
-        QVERIFY(frame->SendCommand(ID_VIEW_TOOLBAR));
-        QVERIFY(!Shown(frame, 129));
-        QVERIFY(frame->SendCommand(ID_VIEW_TOOLBAR));
-        QVERIFY(Shown(frame, 129));
+        QCOMPARE(ShownBar(frame), int(IDR_KESTRITYPE));
+        for (const int shown : {0, int(IDR_KESTRITYPE)}) {
+            QVERIFY(frame->SendCommand(ID_VIEW_TOOLBAR));
+            QCOMPARE(ShownBar(frame), shown);
+        }
         QCOMPARE(m_app->ExitInstance(), 0);
     }
 
@@ -132,82 +128,104 @@ private slots:
     // any case, is a stream definition.
     void otherFilesOnTheCommandLine() {
         RecordingMessageBox boxes;
-        CMainFrame* frame = Start({TextFile(QStringLiteral("notes.txt"))});
+        CMainFrame* frame = Start({File(QStringLiteral("notes.txt"), "plain text\n")});
         QCOMPARE(boxes.texts, QStringList{QStringLiteral("ストレージファイルではありません。")});
         QCOMPARE(Windows(frame), 1);
         auto* doc = dynamic_cast<CKestrinDoc*>(frame->GetActiveDocument());
         QVERIFY(doc && !doc->GetRootStorage());
 
-        frame = Start({TextFile(QStringLiteral("defs.STM"))});
+        frame = Start({File(QStringLiteral("defs.STM"), "plain text\n")});
         QVERIFY(dynamic_cast<CStrmDefDoc*>(frame->GetActiveDocument()));
-        QVERIFY(Shown(frame, 130));
-        QVERIFY(!Shown(frame, 129));
+        QCOMPARE(ShownBar(frame), int(IDR_STRMDEFTYPE));
         QVERIFY(!frame->IsCommandEnabled(ID_FILE_SAVE));
     }
 
-    void newOffersBothKindsByTheirNewNames() {
+    // Without arguments: the empty frame, New with both kinds by their names, windows of
+    // both kinds switching toolbar, menu and title, and the last one closed.
+    void sessionWithoutArguments() {
         CMainFrame* frame = Start({});
+        QVERIFY(frame && frame->isVisible());
+        QCOMPARE(frame->windowTitle(), QStringLiteral("Kestrin"));
+        const QStringList mainMenu = {QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("表示(&V)"),
+                                      QStringLiteral("ﾍﾙﾌﾟ(&H)")};
+        QCOMPARE(MenuTitles(frame), mainMenu);
+        QCOMPARE(ShownBar(frame), int(IDR_MAINFRAME));
+
         ScriptedChooser chooser;
+        frame->SendCommand(ID_FILE_NEW); // cancelled
+        QCOMPARE(Windows(frame), 0);
         chooser.answer = 0;
         QVERIFY(frame->SendCommand(ID_FILE_NEW));
         const QStringList kinds = {QStringLiteral("ﾌｧｲﾙ編集"), QStringLiteral("ｽﾄﾘｰﾑ定義ﾌｧｲﾙ")};
-        QCOMPARE(chooser.asked, QList<QStringList>{kinds});
-        QCOMPARE(frame->GetActiveDocument()->GetTitle(), QStringLiteral("Kestrin1"));
-        QVERIFY(Shown(frame, 129));
-    }
+        QCOMPARE(chooser.asked, (QList<QStringList>{kinds, kinds}));
+        CDocument* stg = frame->GetActiveDocument();
+        QCOMPARE(stg->GetTitle(), QStringLiteral("Kestrin1"));
+        QCOMPARE(ShownBar(frame), int(IDR_KESTRITYPE));
 
-    void switchingWindowsSwitchesToolbarAndMenu() {
-        CMainFrame* frame = Start({});
-        QCOMPARE(MenuTitles(frame),
-                 (QStringList{QStringLiteral("ﾌｧｲﾙ(&F)"), QStringLiteral("表示(&V)"),
-                              QStringLiteral("ﾍﾙﾌﾟ(&H)")}));
-        CDocument* stg = m_app->GetDocTemplates()[0]->OpenDocumentFile({});
-        CDocument* def = m_app->GetDocTemplates()[1]->OpenDocumentFile({});
-        QVERIFY(Shown(frame, 130));
-        QCOMPARE(MenuTitles(frame).size(), 5);
-        QVERIFY(!frame->menuBar()->actions().front()->menu()->actions().contains(
-            frame->GetCommandActions().Find(ID_STRMDEF_OPEN)));
-        Activate(stg);
-        QVERIFY(Shown(frame, 129));
-        QVERIFY(!Shown(frame, 130));
-        QVERIFY(frame->menuBar()->actions().front()->menu()->actions().contains(
-            frame->GetCommandActions().Find(ID_STRMDEF_OPEN)));
-        QCOMPARE(frame->windowTitle(), QStringLiteral("Kestrin - [Kestrin1]"));
-        Activate(def);
-        QVERIFY(Shown(frame, 130));
-        QVERIFY(!Shown(frame, 129));
-    }
-
-    void secondWindowOpensUnmaximizedWhenTheFirstIsNot() {
-        CMainFrame* frame = Start({});
-        CDocument* first = m_app->GetDocTemplates()[0]->OpenDocumentFile({});
-        QMdiSubWindow* firstWindow =
-            dynamic_cast<CMDIChildWnd*>(first->GetViews().front()->GetParentFrame())
-                ->GetSubWindow();
-        QVERIFY(firstWindow->isMaximized());
-        firstWindow->showNormal();
+        ChildOf(stg)->GetSubWindow()->showNormal(); // the next window is not maximized then
         CDocument* second = m_app->GetDocTemplates()[0]->OpenDocumentFile({});
-        auto* child = dynamic_cast<CMDIChildWnd*>(second->GetViews().front()->GetParentFrame());
-        QVERIFY(!child->GetSubWindow()->isMaximized());
-        QCOMPARE(m_app->m_nChildFrames, 2);
+        QVERIFY(!ChildOf(second)->GetSubWindow()->isMaximized());
         QCOMPARE(frame->windowTitle(), QStringLiteral("Kestrin - Kestrin2"));
-        child->GetSubWindow()->showMaximized();
+        ChildOf(second)->GetSubWindow()->showMaximized();
         QCOMPARE(frame->windowTitle(), QStringLiteral("Kestrin - [Kestrin2]"));
-    }
 
-    // The main menu comes back, the toolbar of the last window stays.
-    void closingTheLastWindowBringsBackTheMainMenu() {
-        CMainFrame* frame = Start({});
-        m_app->GetDocTemplates()[0]->OpenDocumentFile({});
+        CDocument* def = m_app->GetDocTemplates()[1]->OpenDocumentFile({});
+        QCOMPARE(m_app->m_nChildFrames, 3);
+        QCOMPARE(ShownBar(frame), int(IDR_STRMDEFTYPE));
         QCOMPARE(MenuTitles(frame).size(), 5);
+        QVERIFY(!FileMenuOffersStrmDefs(frame));
+        ChildOf(stg)->MDIActivate();
+        QCOMPARE(ShownBar(frame), int(IDR_KESTRITYPE));
+        QVERIFY(FileMenuOffersStrmDefs(frame));
+
+        // The main menu comes back, the toolbar of the last window stays.
+        def->OnCloseDocument();
+        second->OnCloseDocument();
         QVERIFY(frame->SendCommand(ID_FILE_CLOSE));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(MenuTitles(frame).size(), 3);
+        QCOMPARE(MenuTitles(frame), mainMenu);
         QVERIFY(!frame->IsCommandEnabled(ID_FILE_SAVE));
-        QCOMPARE(frame->GetMDIClient()->subWindowList().size(), 0);
+        QCOMPARE(Windows(frame), 0);
         QCOMPARE(m_app->m_nChildFrames, 0);
-        QVERIFY(Shown(frame, 129));
+        QCOMPARE(ShownBar(frame), int(IDR_KESTRITYPE));
         QCOMPARE(frame->windowTitle(), QStringLiteral("Kestrin"));
+    }
+
+    void recentStrmDefsOutliveTheApplication() {
+        QComboBox* combo = Start({})->GetStrmDefCombo();
+        for (QString path : {"/a/one.stm", "/a/two.v2.stm", "/b/TWO.V2.stm", "/a/one.stm"})
+            m_app->AddRecentStrmDef(path, false);
+        QCOMPARE(Items(combo), (QStringList{QStringLiteral("one"), QStringLiteral("TWO.V2")}));
+        QCOMPARE(combo->currentIndex(), 0);
+        QCOMPARE(m_app->m_aStrmDefPath,
+                 (QStringList{QStringLiteral("/a/one.stm"), QStringLiteral("/b/TWO.V2.stm")}));
+        QStringList expected{QStringLiteral("one")}; // the eleventh drops the oldest
+        for (int i = 1; i <= 9; ++i) {
+            QString path = QStringLiteral("/defs/def%1.stm").arg(i);
+            m_app->AddRecentStrmDef(path, false);
+            expected.prepend(QStringLiteral("def%1").arg(i));
+        }
+        QCOMPARE(Items(combo), expected);
+        QCOMPARE(m_app->m_aStrmDefPath.size(), 10);
+        QCOMPARE(m_app->m_aStrmDefPath.first(), QStringLiteral("/defs/def9.stm"));
+        QCOMPARE(m_app->m_aStrmDefPath.last(), QStringLiteral("/a/one.stm"));
+        m_app->ExitInstance();
+        combo = Start({})->GetStrmDefCombo();
+        QCOMPARE(Items(combo), expected);
+        QCOMPARE(m_app->m_aStrmDefPath.first(), QStringLiteral("/defs/def9.stm"));
+        QCOMPARE(m_app->m_aStrmDefPath.size(), 10);
+    }
+
+    // What another run left in the profile: empty entries are skipped, and entries beyond
+    // the stored number are stale.
+    void storedStrmDefsAreReadAsWritten() {
+        StoreStrmDefs({"/a/first.stm", "", "/a/third.stm"}, 3);
+        QCOMPARE(Items(Start({})->GetStrmDefCombo()), (QStringList{"first", "third"}));
+        QCOMPARE(m_app->m_aStrmDefPath.size(), 2);
+        m_app.reset();
+        StoreStrmDefs({"/a/first.stm", "/a/stale.stm"}, 1);
+        QCOMPARE(Items(Start({})->GetStrmDefCombo()), QStringList{"first"});
+        QCOMPARE(m_app->m_aStrmDefPath.size(), 1);
     }
 };
 
