@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include "seam.h"
+
 namespace {
 
 class QtBeep final : public BeepSink {
@@ -9,15 +11,12 @@ public:
     void Beep(unsigned) override { QApplication::beep(); }
 };
 
-QtBeep g_qtBeep;
-BeepSink* g_sink = &g_qtBeep;
+Seam<BeepSink, QtBeep> g_sink;
 
 } // namespace
 
 BeepSink* SetBeepSink(BeepSink* sink) {
-    BeepSink* before = g_sink;
-    g_sink = sink ? sink : &g_qtBeep;
-    return before;
+    return g_sink.Set(sink);
 }
 
 void MessageBeep(unsigned type) {

@@ -6,6 +6,8 @@
 #include "message_box.h"
 #include "resources.h"
 
+#include "seam.h"
+
 namespace {
 
 // "名前 (*.stm)|*.stm|..." as Qt's name filters. A pattern "*.*" means every file, which on
@@ -55,15 +57,12 @@ public:
     }
 };
 
-QtFileDialog g_qtFileDialog;
-FileDialogPresenter* g_presenter = &g_qtFileDialog;
+Seam<FileDialogPresenter, QtFileDialog> g_presenter;
 
 } // namespace
 
 FileDialogPresenter* SetFileDialogPresenter(FileDialogPresenter* presenter) {
-    FileDialogPresenter* before = g_presenter;
-    g_presenter = presenter ? presenter : &g_qtFileDialog;
-    return before;
+    return g_presenter.Set(presenter);
 }
 
 CFileDialog::CFileDialog(bool openFileDialog, const QString& defExt, const QString& fileName,

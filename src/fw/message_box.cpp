@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "seam.h"
+
 namespace {
 
 class QtMessageBox final : public MessageBoxPresenter {
@@ -59,15 +61,12 @@ public:
     }
 };
 
-QtMessageBox g_qtMessageBox;
-MessageBoxPresenter* g_presenter = &g_qtMessageBox;
+Seam<MessageBoxPresenter, QtMessageBox> g_presenter;
 
 } // namespace
 
 MessageBoxPresenter* SetMessageBoxPresenter(MessageBoxPresenter* presenter) {
-    MessageBoxPresenter* before = g_presenter;
-    g_presenter = presenter ? presenter : &g_qtMessageBox;
-    return before;
+    return g_presenter.Set(presenter);
 }
 
 int AfxMessageBox(const QString& text, unsigned type) {

@@ -7,6 +7,8 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
+#include "seam.h"
+
 namespace {
 
 // The framework's "新規" dialog: a list of the kinds, the first one selected.
@@ -33,15 +35,12 @@ public:
     }
 };
 
-QtNewTypeDialog g_qtDialog;
-NewTypeChooser* g_chooser = &g_qtDialog;
+Seam<NewTypeChooser, QtNewTypeDialog> g_chooser;
 
 } // namespace
 
 NewTypeChooser* SetNewTypeChooser(NewTypeChooser* chooser) {
-    NewTypeChooser* before = g_chooser;
-    g_chooser = chooser ? chooser : &g_qtDialog;
-    return before;
+    return g_chooser.Set(chooser);
 }
 
 int ChooseNewType(const QStringList& names) {

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <memory>
 
+#include "seam.h"
+
 namespace {
 
 class QtProgressDialog final : public ProgressPresenter {
@@ -29,15 +31,12 @@ private:
     std::unique_ptr<QProgressDialog> m_dialog;
 };
 
-QtProgressDialog g_qtProgress;
-ProgressPresenter* g_presenter = &g_qtProgress;
+Seam<ProgressPresenter, QtProgressDialog> g_presenter;
 
 } // namespace
 
 ProgressPresenter* SetProgressPresenter(ProgressPresenter* presenter) {
-    ProgressPresenter* before = g_presenter;
-    g_presenter = presenter ? presenter : &g_qtProgress;
-    return before;
+    return g_presenter.Set(presenter);
 }
 
 CProgress::CProgress(const QString& label, qint64 total) : m_total(std::max<qint64>(total, 1)) {
