@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 struct Result {
-    int code = -1;
+    int code;
     std::string out, err;
 };
 
@@ -44,18 +44,13 @@ std::string Quote(const std::string& arg) {
 
 class CliTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/kestrin-cli-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
+    void SetUp() override { ASSERT_NE(mkdtemp(m_pattern), nullptr); }
+    void TearDown() override { fs::remove_all(m_pattern); }
 
-    std::string Path(const std::string& name) const { return (m_dir / name).string(); }
+    std::string Path(const std::string& name) const { return m_pattern + ("/" + name); }
 
     Result Run(const std::vector<std::string>& args) const {
-        const char* tool = std::getenv("KESTRIN_CFB");
-        std::string command = Quote(tool != nullptr ? tool : KESTRIN_CFB_PATH);
+        std::string command = Quote(KESTRIN_CFB_PATH);
         for (const auto& arg : args)
             command += ' ' + Quote(arg);
         const int status = std::system(
@@ -66,12 +61,12 @@ protected:
     // Packs the files (relative path, bytes) into `file`.
     void Pack(const std::map<std::string, std::string>& files, const std::string& file) {
         for (const auto& [name, bytes] : files)
-            WriteFile(m_dir / "in" / name, bytes);
+            WriteFile(Path("in/" + name), bytes);
         const Result packed = Run({"pack", Path("in"), file});
         ASSERT_EQ(packed.code, 0) << packed.err;
     }
 
-    fs::path m_dir;
+    char m_pattern[24] = "/tmp/kestrin-cli-XXXXXX"; // the folder, once SetUp made it
 };
 
 // This process holds the file as the editor does (transacted, deny-write) with one change
@@ -140,8 +135,6 @@ TEST_F(CliTest, ErrorsNameTheResultCodeAndUsageMistakesExit64) {
     const std::string missing = Path("missing.cfb"), file = Path("packed.cfb");
     const std::tuple<std::vector<std::string>, int, const char*> cases[] = {
         {{"list", missing}, 2, ": STG_E_FILENOTFOUND (0x80030002)\n"},
-        {{"cat", missing, "x"}, 2, ": STG_E_FILENOTFOUND (0x80030002)\n"},
-        {{"check", missing}, 2, ": STG_E_FILENOTFOUND (0x80030002)\n"},
         {{"list", Path("text.txt")}, 2, "STG_E_FILEALREADYEXISTS (0x80030050)"},
         {{"cat", file, "Storage 1/nothing"}, 2, "STG_E_FILENOTFOUND"},
         {{"cat", file, "bad\\escape"}, 2, ""},
