@@ -15,9 +15,9 @@ namespace {
 
 using namespace cfb;
 
-// The smallest interesting version-3 file: sector 0 the FAT, 1 the directory, 2 the mini FAT, 3 the
-// mini stream, 4 onwards "Big" (4097 bytes, one past the cutoff). The root's children are
-// "Big" (black) with "Small" (red, 100 bytes in mini sectors 0 and 1) to its right.
+// The smallest interesting version-3 file: sector 0 the FAT, 1 the directory, 2 the mini FAT,
+// 3 the mini stream, 4 onwards "Big" (4097 bytes, one past the cutoff). The root's children
+// are "Big" (black) with "Small" (red, 100 bytes in mini sectors 0 and 1) to its right.
 struct TestFile {
     static constexpr uint32_t kBigSize = 4097;
     static constexpr unsigned shift = 9;
@@ -91,13 +91,6 @@ struct TestFile {
 
     std::vector<StructureFault> Check() const { return CheckStructure(FakeDisk::New(bytes).get()); }
 };
-
-std::string Describe(const std::vector<StructureFault>& faults) {
-    std::string text;
-    for (const auto& f : faults)
-        text += "\n  " + f.name + (f.warning ? " (warning): " : ": ") + f.detail;
-    return faults.empty() ? " (none)" : text;
-}
 
 using Edit = void (*)(TestFile&);
 
@@ -227,7 +220,8 @@ TEST(StructureCheck, EachDamageGivesItsFault) {
         const bool found = std::any_of(faults.begin(), faults.end(),
                                        [&](const auto& f) { return fault && f.name == fault; });
         EXPECT_TRUE(fault ? found : faults.empty())
-            << "case " << i << " wants " << (fault ? fault : "nothing") << Describe(faults);
+            << "case " << i << " wants " << (fault ? fault : "nothing") << ", finds "
+            << ::testing::PrintToString(Faults(FakeDisk::New(file.bytes).get()));
         const HRESULT hr = OpenAndRead(file.bytes), want = fault ? open : S_OK;
         EXPECT_TRUE(want == kAny ? hr == S_OK || hr == kCorrupt || hr == kBadHeader ||
                                        hr == STG_E_FILEALREADYEXISTS

@@ -22,10 +22,6 @@ ScratchDir::~ScratchDir() {
     std::filesystem::remove_all(m_path, ignored);
 }
 
-std::u16string ScratchDir::Name(const std::string& name) const {
-    return U16(Path(name).string());
-}
-
 Ptr<FakeDisk> FakeDisk::New(const Bytes& durable, std::uint64_t keep) {
     Ptr<FakeDisk> disk;
     *&disk = new FakeDisk(durable, keep);

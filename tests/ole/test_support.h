@@ -27,14 +27,15 @@ constexpr DWORD kCreate = STGM_CREATE | kRW;
 constexpr DWORD kRead = STGM_READ | STGM_SHARE_EXCLUSIVE;
 constexpr DWORD kTransacted = STGM_TRANSACTED | kRW;
 
+std::u16string U16(const std::string& utf8);
+
 // A folder removed with everything in it when the test ends.
 class ScratchDir {
 public:
     ScratchDir();
     ~ScratchDir();
     std::filesystem::path Path(const std::string& name) const { return m_path / name; }
-    // The path as the engine takes it.
-    std::u16string Name(const std::string& name) const;
+    std::u16string Name(const std::string& name) const { return U16(Path(name).string()); }
 
 private:
     std::filesystem::path m_path;
@@ -45,17 +46,14 @@ constexpr std::uint64_t kPiece = 512;
 // What a crash does to each piece of the writes not flushed yet; Mix picks at random.
 enum class Loss { KeepAll, DropAll, GarbleAll, Mix };
 
-// A disk with an OS cache in front of it. Writes land in the cache (pending) and reach the
-// disk (durable) at Flush; reads see the cache, as a process does. SetSize is cached like a
-// write but is no event; each WriteAt and each Flush is one event. Only the first `keep`
-// bytes are held, the rest read as zeros, so that files of gigabytes cost no memory.
-//
-// CrashAt(k): the machine dies during event k. That event and every later write, flush or
-// resize fails with STG_E_WRITEFAULT; a write in flight may still have reached the disk, so
-// it joins the pending ones. AfterCrash then tells what the disk holds. Reads keep working:
-// the process has not noticed yet, and what it reads no longer matters.
-// FailFrom(k): nothing crashes, but event k and all later ones are refused (a write past the
-// end as STG_E_MEDIUMFULL, like a full disk, anything else as STG_E_WRITEFAULT) until Heal.
+// A disk with an OS cache in front of it: writes are pending until a Flush makes them durable;
+// reads see the cache. Each WriteAt and Flush is one event (SetSize is cached, but no event).
+// Only the first `keep` bytes are held, the rest read as zeros, so gigabytes cost no memory.
+// CrashAt(k): the machine dies during event k; it and all later writes, flushes and resizes
+// fail with STG_E_WRITEFAULT, the write in flight may still land, and AfterCrash tells what
+// the disk holds (reads keep working: what the process reads no longer matters).
+// FailFrom(k): event k and all later ones are refused (a write past the end as
+// STG_E_MEDIUMFULL, like a full disk, anything else as STG_E_WRITEFAULT) until Heal.
 class FakeDisk final : public ComObject<ILockBytes> {
 public:
     struct Event {
@@ -115,7 +113,6 @@ private:
     HRESULT m_failure = S_OK;
 };
 
-std::u16string U16(const std::string& utf8);
 Bytes Pattern(std::size_t size, unsigned seed = 1);
 void Splice(Bytes* bytes, std::uint64_t at, const Bytes& data);
 

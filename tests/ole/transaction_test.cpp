@@ -1,18 +1,15 @@
-// Transacted storages on a file: bytes appended in bulk before a commit, what open storages
-// keep while the root commits, and temporary roots.
+// Transacted storages on a file: bytes appended in bulk before a commit, and what open
+// storages keep while the root commits.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fstream>
 
 #include "test_support.h"
-#include "utf16.h"
 
 namespace {
 
 constexpr DWORD kEditor = STGM_TRANSACTED | STGM_SHARE_DENY_WRITE | STGM_READWRITE;
-
-using Names = std::vector<std::string>;
 
 // A file of "Original" (100 bytes) and "Sub" holding "Inner" (5000 bytes).
 class TransactionTest : public ::testing::Test {
@@ -34,7 +31,6 @@ protected:
         Ptr<IStorage> root = Open(STGM_READ | STGM_SHARE_DENY_NONE);
         return ReadStream(storage ? Sub(root.get(), storage, kRead).get() : root.get(), stream);
     }
-    Names FileFaults() const { return Faults(FakeDisk::New(FileBytes()).get()); }
     Bytes FileBytes() const {
         std::ifstream in(m_dir.Path("file.cfb"), std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(in), {});
@@ -60,7 +56,7 @@ TEST_F(TransactionTest, DroppedBulkAppendsLeaveNoTail) {
     Ptr<IStorage> root = Open(), sub = Sub(root.get(), u"Sub", kTransacted);
     ASSERT_EQ(WriteStream(sub.get(), u"Pending", Pattern(1 << 20, 7)), S_OK);
     ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
-    EXPECT_EQ(FileFaults(), Names{});
+    EXPECT_EQ(Faults(FakeDisk::New(FileBytes()).get()), std::vector<std::string>{});
 }
 
 // An open transacted storage reads its snapshot, and a stream copied into it whose original the
@@ -104,20 +100,6 @@ TEST_F(TransactionTest, OpenSubStoragesKeepTheirBytesThroughRootCommits) {
     EXPECT_EQ(ReadCommitted(u"Sub", u"Grown"), both);
     EXPECT_EQ(ReadCommitted(u"Sub", u"Inner"), Pattern(5000, 2));
     EXPECT_EQ(ReadCommitted(nullptr, u"Original"), Pattern(300'000, 32));
-}
-
-// Gone from the folder at once: no way the program ends can leave it behind.
-TEST(DirectMode, TemporaryRootIsNeverLeftOnDisk) {
-    Ptr<IStorage> root;
-    ASSERT_EQ(StgCreateDocfile(nullptr, STGM_DELETEONRELEASE | kTransacted, 0, &root), S_OK);
-    STATSTG st{};
-    ASSERT_EQ(root->Stat(&st, STATFLAG_DEFAULT), S_OK);
-    const std::filesystem::path file = Utf16ToUtf8(st.pwcsName).value();
-    CoTaskMemFree(st.pwcsName);
-    ASSERT_EQ(WriteStream(root.get(), u"S", Pattern(10)), S_OK);
-    ASSERT_EQ(root->Commit(STGC_OVERWRITE), S_OK);
-    EXPECT_FALSE(std::filesystem::exists(file));
-    EXPECT_EQ(ReadStream(root.get(), u"S"), Pattern(10));
 }
 
 } // namespace
