@@ -1,237 +1,37 @@
 // Crash and write-failure injection under the commit. Every byte the engine moves goes
-// through ILockBytes, so a lock-bytes that can lose power, or refuse a write, at any of its
-// calls shows what each moment of a commit leaves on the disk.
+// through ILockBytes, so a disk that can lose power, or refuse a write, at any of its calls
+// shows what each moment of a commit leaves on the disk.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
 #include <functional>
 #include <map>
-#include <random>
 #include <string>
-#include <vector>
 
-#include "com_object.h"
 #include "structure_check.h"
 #include "test_support.h"
-#include "utf16.h"
 
 namespace {
 
-constexpr DWORD kCreate = STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
-constexpr DWORD kElement = STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
-constexpr DWORD kTransacted = STGM_TRANSACTED | STGM_READWRITE | STGM_SHARE_EXCLUSIVE;
-constexpr DWORD kReadOnly = STGM_READ | STGM_SHARE_EXCLUSIVE;
-
-// Unflushed data reaches the disk in pieces of this size, in any order.
-constexpr std::uint64_t kPiece = 512;
-
-// What a crash does to each piece of the writes that were not flushed yet. Each k is cheap,
-// so it is tried with many random mixes: each one is another order of pieces reaching disk.
-enum class Loss { KeepAll, DropAll, GarbleAll, Mix };
-constexpr unsigned kLossModes = 16; // the three fixed ones, then mixes
-
-void Splice(Bytes* bytes, std::uint64_t at, const Bytes& data) {
-    if (bytes->size() < at + data.size())
-        bytes->resize(at + data.size());
-    std::copy(data.begin(), data.end(), bytes->begin() + std::ptrdiff_t(at));
-}
-
-// A disk with an OS cache in front of it. Writes land in the cache (pending) and reach the
-// disk (durable) at Flush; reads see the cache, as a process does. SetSize is cached like a
-// write but is no event; each WriteAt and each Flush is one event.
-//
-// CrashAt(k): the machine dies during event k. That event and every later write, flush or
-// resize fails with STG_E_WRITEFAULT; a write in flight may still have reached the disk, so
-// it joins the pending ones. AfterCrash then tells what the disk holds. Reads keep working:
-// the process has not noticed yet, and what it reads no longer matters.
-// FailFrom(k): nothing crashes, but event k and all later ones are refused (a write past the
-// end as STG_E_MEDIUMFULL, like a full disk, anything else as STG_E_WRITEFAULT) until Heal.
-class CrashingLockBytes final : public ComObject<ILockBytes> {
-public:
-    struct Event {
-        bool flush;
-        std::uint64_t offset, size;
-        bool extends; // a write past the current end
-    };
-
-    explicit CrashingLockBytes(const Bytes& durable) : m_durable(durable), m_view(durable) {}
-
-    void CrashAt(std::size_t event) { m_crashAt = event; }
-    void FailFrom(std::size_t event) { m_failFrom = event; }
-    void Heal() {
-        m_failFrom = 0;
-        m_failure = S_OK;
-    }
-    HRESULT Failure() const { return m_failure; }
-    bool Crashed() const { return m_crashed; }
-    const std::vector<Event>& Events() const { return m_events; }
-    const Bytes& View() const { return m_view; }
-    // Writes not yet flushed (a resize left pending only cuts free sectors).
-    std::size_t Pending() const {
-        return std::count_if(m_pending.begin(), m_pending.end(),
-                             [](const Op& op) { return !op.resize; });
-    }
-    // The disk after the crash; DropAll gives the durable bytes.
-    Bytes AfterCrash(Loss loss, unsigned seed) const;
-
-    HRESULT QueryInterface(REFIID riid, void** ppv) override {
-        return AnswerInterface(riid, ppv, {IID_ILockBytes});
-    }
-
-    HRESULT ReadAt(ULARGE_INTEGER at, void* pv, ULONG cb, ULONG* pcbRead) override {
-        const auto n = at.QuadPart < m_view.size()
-                           ? ULONG(std::min<std::uint64_t>(cb, m_view.size() - at.QuadPart))
-                           : ULONG{0};
-        if (n)
-            std::memcpy(pv, m_view.data() + at.QuadPart, n);
-        if (pcbRead)
-            *pcbRead = n;
-        return S_OK;
-    }
-    HRESULT WriteAt(ULARGE_INTEGER at, const void* pv, ULONG cb, ULONG* pcbWritten) override {
-        if (pcbWritten)
-            *pcbWritten = 0;
-        const auto* p = static_cast<const std::uint8_t*>(pv);
-        Op op{false, at.QuadPart, Bytes(p, p + cb)};
-        const bool dying = !m_crashed && m_crashAt == m_events.size() + 1;
-        const HRESULT hr = Enter({false, at.QuadPart, cb, at.QuadPart + cb > m_view.size()});
-        if (SUCCEEDED(hr))
-            Apply(op, &m_view);
-        if (SUCCEEDED(hr) || dying) // a write in flight may still reach the disk
-            m_pending.push_back(std::move(op));
-        if (SUCCEEDED(hr) && pcbWritten)
-            *pcbWritten = cb;
-        return hr;
-    }
-    HRESULT Flush() override {
-        const HRESULT hr = Enter({true, 0, 0, false});
-        if (SUCCEEDED(hr)) {
-            m_durable = m_view;
-            m_pending.clear();
-        }
-        return hr;
-    }
-    HRESULT SetSize(ULARGE_INTEGER cb) override {
-        if (m_crashed || FAILED(m_failure))
-            return m_crashed ? STG_E_WRITEFAULT : m_failure;
-        m_pending.push_back({true, cb.QuadPart, {}});
-        Apply(m_pending.back(), &m_view);
-        return S_OK;
-    }
-    HRESULT LockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
-        return STG_E_INVALIDFUNCTION;
-    }
-    HRESULT UnlockRegion(ULARGE_INTEGER, ULARGE_INTEGER, DWORD) override {
-        return STG_E_INVALIDFUNCTION;
-    }
-    HRESULT Stat(STATSTG* st, DWORD) override {
-        *st = STATSTG{};
-        st->type = STGTY_LOCKBYTES;
-        st->cbSize.QuadPart = m_view.size();
-        return S_OK;
-    }
-
-private:
-    struct Op {
-        bool resize; // else a write
-        std::uint64_t offset;
-        Bytes data;
-    };
-    static void Apply(const Op& op, Bytes* disk) {
-        if (op.resize)
-            disk->resize(op.offset);
-        Splice(disk, op.offset, op.data);
-    }
-
-    // Logs an event and says whether it may take effect.
-    HRESULT Enter(const Event& event) {
-        m_events.push_back(event);
-        if (m_crashed || m_crashAt == m_events.size()) {
-            m_crashed = true;
-            return STG_E_WRITEFAULT;
-        }
-        if (m_failFrom && m_events.size() >= m_failFrom && m_failure == S_OK)
-            m_failure = event.extends ? STG_E_MEDIUMFULL : STG_E_WRITEFAULT;
-        return m_failure;
-    }
-
-    Bytes m_durable, m_view;
-    std::vector<Op> m_pending;
-    std::vector<Event> m_events;
-    std::size_t m_crashAt = 0, m_failFrom = 0;
-    bool m_crashed = false;
-    HRESULT m_failure = S_OK;
-};
-
-Bytes CrashingLockBytes::AfterCrash(Loss loss, unsigned seed) const {
-    enum Fate { Keep, Drop, Garble };
-    std::mt19937 rng(seed);
-    Bytes disk = m_durable;
-    for (const Op& op : m_pending) {
-        if (op.resize) {
-            if (loss != Loss::DropAll && !(loss == Loss::Mix && rng() % 2))
-                Apply(op, &disk);
-            continue;
-        }
-        for (std::uint64_t at = op.offset, end = at + op.data.size(); at < end;) {
-            const std::uint64_t next = std::min(end, (at / kPiece + 1) * kPiece);
-            Fate fate = loss == Loss::KeepAll     ? Keep
-                        : loss == Loss::DropAll   ? Drop
-                        : loss == Loss::GarbleAll ? Garble
-                                                  : Fate(rng() % 3);
-            // A drive writes one sector whole or not at all, and the header is one sector:
-            // no file with a single header could survive a torn one.
-            if (at == 0 && fate == Garble)
-                fate = loss == Loss::Mix && rng() % 2 ? Keep : Drop;
-            const auto from = op.data.begin() + std::ptrdiff_t(at - op.offset);
-            Bytes piece(from, from + std::ptrdiff_t(next - at));
-            for (auto& b : piece)
-                b = fate == Garble ? std::uint8_t(rng()) : b;
-            if (fate != Drop)
-                Splice(&disk, at, piece);
-            at = next;
-        }
-    }
-    return disk;
-}
+// Each crash point is cheap, so it is tried with many losses: the three fixed ones, then random
+// mixes, each another order of pieces reaching disk.
+constexpr unsigned kLossModes = 16;
 
 // Every element by path (storages with a trailing slash and no bytes) with its contents.
 using Dump = std::map<std::string, Bytes>;
 
 Dump DumpOf(IStorage* storage, const std::string& prefix = "") {
     Dump dump;
-    Ptr<IEnumSTATSTG> elements;
-    EXPECT_EQ(storage->EnumElements(0, nullptr, 0, &elements), S_OK);
-    STATSTG st;
-    ULONG fetched = 0;
-    while (elements && elements->Next(1, &st, &fetched) == S_OK && fetched == 1) {
-        const std::u16string name = st.pwcsName;
-        CoTaskMemFree(st.pwcsName);
-        const std::string path = prefix + Utf16ToUtf8(name).value();
-        if (st.type != STGTY_STORAGE) {
-            dump[path] = ReadStream(storage, name);
-            continue;
+    for (const std::string& name : ListElements(storage)) {
+        const bool isStorage = name.ends_with('/');
+        const std::u16string element = U16(name.substr(0, name.size() - isStorage));
+        if (!isStorage)
+            dump[prefix + name] = ReadStream(storage, element);
+        else if (Ptr<IStorage> sub = Sub(storage, element.c_str(), kRead)) {
+            dump[prefix + name] = {};
+            dump.merge(DumpOf(sub.get(), prefix + name));
         }
-        dump[path + "/"] = {};
-        Ptr<IStorage> sub;
-        EXPECT_EQ(storage->OpenStorage(name.c_str(), nullptr, kReadOnly, nullptr, 0, &sub), S_OK);
-        if (sub)
-            dump.merge(DumpOf(sub.get(), path + "/"));
     }
     return dump;
-}
-
-// Which paths differ, short enough for a failure message.
-std::string Diff(const Dump& got, const Dump& want) {
-    std::string out;
-    for (const auto& [path, bytes] : got)
-        if (!want.count(path) || want.at(path) != bytes)
-            out += (want.count(path) ? " ~" : " +") + path;
-    for (const auto& [path, bytes] : want)
-        if (!got.count(path))
-            out += " -" + path;
-    return out.empty() ? " (same)" : out;
 }
 
 struct Reopened {
@@ -244,14 +44,14 @@ struct Reopened {
 // Opens a disk image as a reader would after the machine came back.
 Reopened Reopen(const Bytes& image) {
     Reopened r;
-    Ptr<ILockBytes> bytes = MemoryBytes(image);
+    Ptr<FakeDisk> bytes = FakeDisk::New(image);
     for (const StructureFault& f : CheckStructure(bytes.get())) {
         if (f.name == "sectors-beyond-fat")
             r.tail = true;
         else if (!f.warning)
             r.faults += f.name + " (" + f.detail + "); ";
     }
-    if (Ptr<IStorage> root = OpenRoot(bytes.get(), kReadOnly, &r.hr))
+    if (Ptr<IStorage> root = OpenRoot(bytes.get(), kRead, &r.hr))
         r.dump = DumpOf(root.get());
     return r;
 }
@@ -262,27 +62,25 @@ void ExpectFile(const Bytes& image, const Dump& want, bool tailAllowed = false) 
     ASSERT_EQ(r.hr, S_OK);
     EXPECT_EQ(r.faults, "");
     EXPECT_TRUE(tailAllowed || !r.tail);
-    EXPECT_TRUE(r.dump == want) << Diff(r.dump, want);
+    EXPECT_EQ(r.dump, want);
 }
 
 // The committed state every test starts from: streams on both sides of the 4096-byte
 // cutoff, storages to destroy and to edit below, a stream to rename, and free sectors.
 Bytes BuildBase() {
-    Ptr<CrashingLockBytes> disk;
-    *&disk = new CrashingLockBytes({});
+    Ptr<FakeDisk> disk = FakeDisk::New();
     {
-        Ptr<IStorage> root, doomed, keep, sub;
-        EXPECT_EQ(StgCreateDocfileOnILockBytes(disk.get(), kCreate, 0, &root), S_OK);
-        EXPECT_EQ(WriteStream(root.get(), u"S100", Pattern(100, 1)), S_OK);
-        EXPECT_EQ(WriteStream(root.get(), u"S3000", Pattern(3000, 2)), S_OK);
-        EXPECT_EQ(WriteStream(root.get(), u"S5000", Pattern(5000, 3)), S_OK);
-        EXPECT_EQ(WriteStream(root.get(), u"S70000", Pattern(70000, 4)), S_OK);
-        EXPECT_EQ(WriteStream(root.get(), u"OldName", Pattern(700, 5)), S_OK);
-        EXPECT_EQ(root->CreateStorage(u"Doomed", kCreate, 0, 0, &doomed), S_OK);
+        Ptr<IStorage> root = CreateRoot(disk.get()), doomed = Sub(root.get(), u"Doomed", kCreate);
+        for (auto [name, size, seed] : {std::tuple{u"S100", 100, 1},
+                                        {u"S3000", 3000, 2},
+                                        {u"S5000", 5000, 3},
+                                        {u"S70000", 70000, 4},
+                                        {u"OldName", 700, 5}})
+            EXPECT_EQ(WriteStream(root.get(), name, Pattern(size, seed)), S_OK);
         EXPECT_EQ(WriteStream(doomed.get(), u"A", Pattern(200, 6)), S_OK);
         EXPECT_EQ(WriteStream(doomed.get(), u"B", Pattern(6000, 7)), S_OK);
-        EXPECT_EQ(root->CreateStorage(u"Keep", kCreate, 0, 0, &keep), S_OK);
-        EXPECT_EQ(keep->CreateStorage(u"Sub", kCreate, 0, 0, &sub), S_OK);
+        Ptr<IStorage> keep = Sub(root.get(), u"Keep", kCreate),
+                      sub = Sub(keep.get(), u"Sub", kCreate);
         EXPECT_EQ(WriteStream(sub.get(), u"Inner", Pattern(300, 8)), S_OK);
         // A second commit leaves free sectors behind, which the edit's commit reuses.
         EXPECT_EQ(WriteStream(root.get(), u"Scratch", Pattern(20000, 9)), S_OK);
@@ -305,7 +103,7 @@ HRESULT ApplyEdit(IStorage* root) {
         [&] { return WriteAt(root, u"S70000", 35000, Pattern(10, 24)); },
         [&] { return root->DestroyElement(u"Doomed"); },
         [&] { return root->RenameElement(u"OldName", u"NewName"); },
-        [&] { return root->OpenStorage(u"Keep", nullptr, kElement, nullptr, 0, &keep); },
+        [&] { return root->OpenStorage(u"Keep", nullptr, kRW, nullptr, 0, &keep); },
         [&] { return keep->OpenStorage(u"Sub", nullptr, kTransacted, nullptr, 0, &sub); },
         [&] { return WriteStream(sub.get(), u"Added", Pattern(300, 25)); },
         [&] { return WriteAt(sub.get(), u"Inner", 0, Pattern(20, 26)); },
@@ -342,7 +140,7 @@ void OpenAndEdit(ILockBytes* disk, Ptr<IStorage>& root) {
 struct Scenario {
     Bytes base;
     Dump oldState, newState;
-    std::vector<CrashingLockBytes::Event> events;
+    std::vector<FakeDisk::Event> events;
     std::size_t headerWrite = 0; // the event that writes the header, counting from 1
     std::size_t eventsBeforeCommit = 0;
     HRESULT commit = E_FAIL;
@@ -353,8 +151,7 @@ const Scenario& TheScenario() {
         Scenario s;
         s.base = BuildBase();
         s.oldState = Reopen(s.base).dump;
-        Ptr<CrashingLockBytes> disk;
-        *&disk = new CrashingLockBytes(s.base);
+        Ptr<FakeDisk> disk = FakeDisk::New(s.base);
         Ptr<IStorage> root;
         OpenAndEdit(disk.get(), root);
         s.eventsBeforeCommit = disk->Events().size();
@@ -369,7 +166,7 @@ const Scenario& TheScenario() {
     return scenario;
 }
 
-TEST(CrashTest, CommitWritesDataFlushesThenWritesHeaderAndFlushes) {
+TEST(CrashTest, TheEditWithoutFaultsGivesTheModelsNewState) {
     const Scenario& s = TheScenario();
     ASSERT_EQ(s.commit, S_OK);
     ASSERT_NO_FATAL_FAILURE(ExpectFile(s.base, s.oldState));
@@ -378,29 +175,19 @@ TEST(CrashTest, CommitWritesDataFlushesThenWritesHeaderAndFlushes) {
     for (std::size_t i = 0; i < s.eventsBeforeCommit; ++i)
         EXPECT_TRUE(!s.events[i].flush && s.events[i].offset >= s.base.size()) << "event " << i + 1;
     EXPECT_TRUE(s.oldState.count("Doomed/B") && s.oldState.count("Keep/Sub/Inner"));
-    EXPECT_TRUE(s.newState == Edited(s.oldState)) << Diff(s.newState, Edited(s.oldState));
-    // The header write is the only write to the first sector, after a flush and before the
-    // last one.
-    const std::size_t n = s.events.size();
-    ASSERT_GE(n, 4u);
-    EXPECT_EQ(s.headerWrite, n - 1);
-    EXPECT_EQ(s.events[n - 2].size, kPiece);
-    EXPECT_TRUE(s.events[n - 3].flush && s.events[n - 1].flush);
-    for (std::size_t i = 0; i + 2 < n; ++i)
-        EXPECT_TRUE(s.events[i].flush || s.events[i].offset >= kPiece) << "event " << i + 1;
-    RecordProperty("events", int(n));
+    EXPECT_EQ(s.newState, Edited(s.oldState));
+    EXPECT_GT(s.headerWrite, s.eventsBeforeCommit); // what the crash points below lean on
 }
 
 TEST(CrashTest, CrashAtAnyEventLeavesExactlyTheOldOrTheNewState) {
     const Scenario& s = TheScenario();
     ASSERT_EQ(s.commit, S_OK);
     const std::size_t n = s.events.size();
-    int cases = 0, sawOld = 0, sawNew = 0;
+    int sawOld = 0, sawNew = 0;
     // From the first event of the commit (the edit's bulk writes are not flushed yet) to
     // k = n + 1: the machine dies after the commit returned.
     for (std::size_t k = s.eventsBeforeCommit + 1; k <= n + 1; ++k) {
-        Ptr<CrashingLockBytes> disk;
-        *&disk = new CrashingLockBytes(s.base);
+        Ptr<FakeDisk> disk = FakeDisk::New(s.base);
         disk->CrashAt(k);
         Ptr<IStorage> root;
         ASSERT_NO_FATAL_FAILURE(OpenAndEdit(disk.get(), root));
@@ -419,20 +206,17 @@ TEST(CrashTest, CrashAtAnyEventLeavesExactlyTheOldOrTheNewState) {
             EXPECT_EQ(r.faults, "");
             const bool isOld = r.dump == s.oldState, isNew = r.dump == s.newState;
             EXPECT_TRUE(isOld || !r.tail) << "the new state's FAT covers the whole file";
-            EXPECT_TRUE(isOld || isNew)
-                << "vs old:" << Diff(r.dump, s.oldState) << "; vs new:" << Diff(r.dump, s.newState);
+            EXPECT_TRUE(isOld || isNew) << "a state that was never committed";
             // Only the header switches states: not yet issued, or lost, it leaves the old.
             const bool headerLost = loss == Loss::DropAll || loss == Loss::GarbleAll;
             EXPECT_TRUE(isOld || !(k < s.headerWrite || (k <= n && headerLost)));
             EXPECT_TRUE(isNew || !(k > n || (loss == Loss::KeepAll && k >= s.headerWrite)));
-            ++cases;
             sawOld += isOld;
             sawNew += isNew;
         }
     }
     EXPECT_GT(sawOld, 0);
     EXPECT_GT(sawNew, 0);
-    RecordProperty("cases", cases);
 }
 
 TEST(CrashTest, FailedWriteOrFlushFailsTheCommitAndSticksUntilRevert) {
@@ -441,16 +225,13 @@ TEST(CrashTest, FailedWriteOrFlushFailsTheCommitAndSticksUntilRevert) {
     int mediumFull = 0, writeFault = 0;
     for (std::size_t k = 1; k <= s.events.size(); ++k) {
         SCOPED_TRACE("failing from event " + std::to_string(k));
-        Ptr<CrashingLockBytes> disk;
-        *&disk = new CrashingLockBytes(s.base);
+        Ptr<FakeDisk> disk = FakeDisk::New(s.base);
         disk->FailFrom(k);
         Ptr<IStorage> root;
         if (k <= s.eventsBeforeCommit) {
             // A bulk append that meets a full disk reports it; the file holds the old state
             // (and what of the tail the full disk would not let go).
-            ASSERT_EQ(
-                StgOpenStorageOnILockBytes(disk.get(), nullptr, kTransacted, nullptr, 0, &root),
-                S_OK);
+            root = OpenRoot(disk.get(), kTransacted);
             EXPECT_EQ(ApplyEdit(root.get()), STG_E_MEDIUMFULL);
             ++mediumFull;
             root.Reset();
@@ -459,11 +240,8 @@ TEST(CrashTest, FailedWriteOrFlushFailsTheCommitAndSticksUntilRevert) {
         }
         ASSERT_NO_FATAL_FAILURE(OpenAndEdit(disk.get(), root));
         Ptr<IStream> held;
-        ASSERT_EQ(root->OpenStream(u"S100", nullptr, kElement, 0, &held), S_OK);
-        Ptr<IStorage> keep;
-        ASSERT_EQ(
-            root->OpenStorage(u"Keep", nullptr, kElement | STGM_TRANSACTED, nullptr, 0, &keep),
-            S_OK);
+        ASSERT_EQ(root->OpenStream(u"S100", nullptr, kRW, 0, &held), S_OK);
+        Ptr<IStorage> keep = Sub(root.get(), u"Keep", kTransacted);
         ASSERT_EQ(WriteStream(keep.get(), u"Pending", Pattern(3)), S_OK);
         const HRESULT hr = root->Commit(STGC_OVERWRITE);
         ASSERT_TRUE(FAILED(hr));
@@ -478,16 +256,14 @@ TEST(CrashTest, FailedWriteOrFlushFailsTheCommitAndSticksUntilRevert) {
         // The image is stuck: every change answers the commit's error.
         Ptr<IStream> later;
         EXPECT_EQ(root->CreateStream(u"Later", kCreate, 0, 0, &later), hr);
-        const std::uint8_t byte = 1;
-        ULONG written = 0;
-        EXPECT_EQ(held->Write(&byte, 1, &written), hr);
+        EXPECT_EQ(held->Write("x", 1, nullptr), hr);
         EXPECT_EQ(keep->Commit(STGC_OVERWRITE), hr);
         EXPECT_EQ(root->DestroyElement(u"Keep"), hr);
         EXPECT_EQ(root->Commit(STGC_OVERWRITE), hr);
         EXPECT_EQ(disk->Events().size(), k) << "a stuck image wrote";
 
         ASSERT_EQ(root->Revert(), S_OK);
-        EXPECT_TRUE(DumpOf(root.get()) == committed) << Diff(DumpOf(root.get()), committed);
+        EXPECT_EQ(DumpOf(root.get()), committed);
         disk->Heal();
         Dump want = s.newState;
         if (k <= s.headerWrite) {
