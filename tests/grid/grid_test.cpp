@@ -1,0 +1,287 @@
+// The grid as a model with geometry: the hex page's layout, hit testing at borders and under
+// fixed headers, selection in both orders, cell blocks, repaint areas and painted pixels.
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPalette>
+#include <QRegularExpression>
+#include <QTest>
+
+#include "grid.h"
+#include "platform_setup.h"
+
+namespace {
+
+// Records repaint areas and hands out a 16 x 16 bitmap for every id.
+class RecordingHost : public CGridHost {
+public:
+    void InvalidateRect(const CRect& rect, bool) override { areas.push_back(rect); }
+    CRect GetClientRect() const override { return {0, 0, 700, 330}; }
+    QImage LoadBitmap(UINT) const override {
+        QImage image(16, 16, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        return image;
+    }
+    std::vector<CRect> areas;
+};
+
+// The hex page: an offset column, 16 byte columns and a text column; 16 rows under a header.
+void BuildHexGrid(CGrid& grid, CGridHost* host) {
+    grid.Create({}, host, true);
+    grid.SetColCount(18);
+    grid.SetRowCount(17);
+    grid.SetColWidth(0, 125);
+    grid.SetColWidth(17, 120);
+    for (int r = 0; r < 17; ++r)
+        grid.SetRowHeight(r, 18);
+    for (int r = 0; r < 17; ++r)
+        for (int c = 0; c < 18; ++c) {
+            const UINT bottom = r == 16 ? GCS_BOTTOMLINE : 0;
+            const UINT style = r == 0   ? (c == 0 ? GCS_HEADER : GCS_COLHEAD)
+                               : c == 0 ? GCS_ROWHEAD | bottom
+                               : c < 17 ? GCS_EDIT | GCS_HEX | bottom
+                                        : GCS_RIGHTLINE | GCS_DOUBLELEFT | bottom;
+            grid.Cell(r, c).m_nStyle = style;
+            grid.SetCellText(r, c, QStringLiteral("%1").arg(r * c % 256, 2, 16, QChar('0')));
+        }
+}
+
+// "2:5-16 3:1-16" -> is (row, col) inside one of the listed column runs.
+bool Listed(const QString& runs, int row, int col) {
+    for (const QString& run : runs.split(' ', Qt::SkipEmptyParts)) {
+        const QStringList parts = run.split(QRegularExpression(QStringLiteral("[:-]")));
+        if (parts[0].toInt() == row && col >= parts[1].toInt() && col <= parts[2].toInt())
+            return true;
+    }
+    return false;
+}
+
+QRgb Pixel(const QImage& image, int x, int y) {
+    return image.pixel(x, y) & 0xFFFFFF;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(CRect)
+
+class GridTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { MapJapaneseFonts(); }
+
+    void Geometry_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("col");
+        QTest::addColumn<CRect>("rect");
+        QTest::newRow("corner") << 0 << 0 << CRect{0, 0, 125, 18};
+        QTest::newRow("first byte overlaps the offset column") << 1 << 1 << CRect{124, 17, 144, 35};
+        QTest::newRow("second byte overlaps the first") << 1 << 2 << CRect{143, 17, 163, 35};
+        QTest::newRow("text column header") << 0 << 17 << CRect{428, 0, 548, 18};
+        QTest::newRow("last cell") << 16 << 17 << CRect{428, 272, 548, 290};
+    }
+    void Geometry() {
+        QFETCH(int, row);
+        QFETCH(int, col);
+        QFETCH(CRect, rect);
+        CGrid grid;
+        BuildHexGrid(grid, nullptr);
+        QCOMPARE(grid.Cell(row, col).m_rect, rect);
+        CRect area;
+        grid.GetHScrollRect(&area);
+        QCOMPARE(area, (CRect{125, 0, 548, 290}));
+        grid.GetVScrollRect(&area);
+        QCOMPARE(area, (CRect{0, 18, 548, 290}));
+    }
+
+    // A bare grid keeps its fresh rectangles; a new count resets every width; growth copies
+    // the neighbour's style with an empty text.
+    void Resize() {
+        CGrid grid;
+        grid.Create({}, nullptr, false);
+        QCOMPARE(grid.Cell(1, 1).m_rect, (CRect{0, 0, 10, 10}));
+        BuildHexGrid(grid, nullptr);
+        grid.SetColCount(18);
+        QCOMPARE(grid.Cell(5, 17).m_rect.left, 323);
+        QCOMPARE(grid.Cell(5, 17).m_rect.right, 343);
+        grid.SetRowCount(18);
+        QCOMPARE(grid.Cell(17, 3).m_nStyle, GCS_EDIT | GCS_HEX | GCS_BOTTOMLINE);
+        QVERIFY(grid.Cell(17, 3).m_strText.isEmpty());
+        QCOMPARE(grid.Cell(16, 3).m_strText, QStringLiteral("30"));
+        QCOMPARE(grid.Cell(17, 3).m_rect, (CRect{57, 323, 77, 343}));
+        QCOMPARE(grid.GetEditRect(), (CRect{22, 22, 36, 36}));
+    }
+
+    void HitTest_data() {
+        QTest::addColumn<int>("hOffset");
+        QTest::addColumn<int>("vOffset");
+        QTest::addColumn<QPoint>("point");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QPoint>("cell"); // (column, row)
+        QTest::newRow("header border grip")
+            << 0 << 0 << QPoint(141, 5) << GHT_COLBORDER << QPoint(1, 0);
+        QTest::newRow("header before grip") << 0 << 0 << QPoint(140, 5) << GHT_CELL << QPoint(1, 0);
+        QTest::newRow("body under grip") << 0 << 0 << QPoint(141, 20) << GHT_CELL << QPoint(1, 1);
+        QTest::newRow("shared line: left cell")
+            << 0 << 0 << QPoint(143, 20) << GHT_CELL << QPoint(1, 1);
+        QTest::newRow("row border grip")
+            << 0 << 0 << QPoint(50, 32) << GHT_ROWBORDER << QPoint(0, 1);
+        QTest::newRow("right of grid")
+            << 0 << 0 << QPoint(549, 20) << GHT_NOWHERE << QPoint(-1, -1);
+        QTest::newRow("below grid") << 0 << 0 << QPoint(200, 291) << GHT_NOWHERE << QPoint(-1, -1);
+        QTest::newRow("bitmap") << 0 << 0 << QPoint(130, 40) << GHT_BITMAP << QPoint(1, 2);
+        QTest::newRow("fixed column, scrolled")
+            << 100 << 50 << QPoint(10, 40) << GHT_CELL << QPoint(0, 5);
+        QTest::newRow("fixed row, scrolled")
+            << 100 << 50 << QPoint(200, 5) << GHT_CELL << QPoint(10, 0);
+        QTest::newRow("body, scrolled")
+            << 100 << 50 << QPoint(200, 40) << GHT_CELL << QPoint(10, 5);
+    }
+    void HitTest() {
+        QFETCH(int, hOffset);
+        QFETCH(int, vOffset);
+        QFETCH(QPoint, point);
+        QFETCH(int, result);
+        QFETCH(QPoint, cell);
+        RecordingHost host;
+        CGrid grid;
+        BuildHexGrid(grid, &host);
+        grid.SetCellBitmap(2, 1, 140);
+        grid.SetScrollOffset(0, hOffset);
+        grid.SetScrollOffset(1, vOffset);
+        int row = -1;
+        int col = -1;
+        QCOMPARE(grid.HitTest(point.x(), point.y(), &row, &col), result);
+        QCOMPARE(QPoint(col, row), cell);
+    }
+
+    void Selection_data() {
+        QTest::addColumn<bool>("block");
+        QTest::addColumn<CRect>("range"); // anchor column, anchor row, end column, end row
+        QTest::addColumn<CRect>("covered");
+        QTest::addColumn<QString>("marked");
+        QTest::newRow("reading order") << false << CRect{5, 2, 1, 4} << CRect{1, 2, 16, 4}
+                                       << QStringLiteral("2:5-16 3:1-16 4:1-1");
+        QTest::newRow("reading order backwards") << false << CRect{1, 4, 5, 2} << CRect{1, 2, 16, 4}
+                                                 << QStringLiteral("2:5-16 3:1-16 4:1-1");
+        QTest::newRow("reading order in one row")
+            << false << CRect{7, 3, 4, 3} << CRect{1, 3, 16, 3} << QStringLiteral("3:4-7");
+        QTest::newRow("block") << true << CRect{5, 2, 1, 4} << CRect{1, 2, 5, 4}
+                               << QStringLiteral("2:1-5 3:1-5 4:1-5");
+    }
+    void Selection() {
+        QFETCH(bool, block);
+        QFETCH(CRect, range);
+        QFETCH(CRect, covered);
+        QFETCH(QString, marked);
+        CGrid grid;
+        BuildHexGrid(grid, nullptr);
+        grid.SetCurCell(3, 8, false);
+        grid.SetBlockSelect(block);
+        grid.SetSelRange(range);
+        grid.SelectRange(&range, true, block);
+        QCOMPARE(range, covered);
+        for (int r = 0; r < 17; ++r)
+            for (int c = 0; c < 18; ++c)
+                QVERIFY2(grid.Cell(r, c).m_bHighlight ==
+                             (Listed(marked, r, c) || (r == 8 && c == 3)),
+                         qPrintable(QStringLiteral("cell %1, %2").arg(r).arg(c)));
+        grid.SetSelRange(range);
+        grid.ClearSelection(false);
+        for (int r = 0; r < 17; ++r)
+            for (int c = 0; c < 18; ++c)
+                QVERIFY(!grid.Cell(r, c).m_bHighlight || (r == 8 && c == 3));
+        QCOMPARE(grid.GetSelRange(), (CRect{-1, -1, -1, -1}));
+    }
+
+    // The current cell moves its highlight, and hides under a fixed header when scrolled.
+    void CurrentCell() {
+        CGrid grid;
+        BuildHexGrid(grid, nullptr);
+        grid.MoveToFirstCell();
+        QCOMPARE(QPoint(grid.GetCurCol(), grid.GetCurRow()), QPoint(1, 1));
+        grid.SelectCell(2, 2, true, false);
+        grid.ClearSelection(true);
+        QVERIFY(!grid.Cell(2, 2).m_bHighlight && grid.Cell(1, 1).m_bHighlight);
+        grid.SetScrollOffset(0, 19);
+        QVERIFY(!grid.Cell(1, 1).m_bHighlight);
+        grid.SetScrollOffset(0, 0);
+        QVERIFY(grid.Cell(1, 1).m_bHighlight);
+    }
+
+    // Moves read the whole block first; rectangles stay with their place.
+    void MoveAndClearCells() {
+        CGrid grid;
+        BuildHexGrid(grid, nullptr);
+        grid.SetCellData(7, 1, 1);
+        grid.Cell(1, 1).m_nIndent = 2;
+        grid.MoveCells(1, 1, 3, 2, 1, 1);
+        QCOMPARE(grid.GetCellText(2, 2), QStringLiteral("01"));
+        QCOMPARE(grid.GetCellText(3, 3), QStringLiteral("04"));
+        QCOMPARE(grid.GetCellText(4, 3), QStringLiteral("06"));
+        QCOMPARE(grid.GetCellText(1, 1), QStringLiteral("01"));
+        DWORD_PTR data = 0;
+        grid.GetCellData(&data, 2, 2);
+        QCOMPARE(data, DWORD_PTR(7));
+        QCOMPARE(grid.Cell(2, 2).m_rect, (CRect{143, 34, 163, 52}));
+        grid.Cell(2, 2).m_nLimit = 2;
+        grid.ClearCells(2, -1, 2, -1, QStringLiteral("-"));
+        for (int c : {0, 2, 17}) {
+            const CGridCell& cell = grid.Cell(2, c);
+            QVERIFY(cell.m_strText == "-" && cell.m_nStyle == 0 && cell.m_nBitmap == 0 &&
+                    cell.m_dwData == 0);
+        }
+        QCOMPARE(grid.Cell(2, 2).m_nIndent, 2);
+        QCOMPARE(grid.Cell(2, 2).m_nLimit, 2);
+        QCOMPARE(grid.Cell(3, 2).m_nStyle, GCS_EDIT | GCS_HEX);
+    }
+
+    // Repaint areas are client rectangles: body cells move with both offsets, the fixed header
+    // row only sideways.
+    void Repaint() {
+        RecordingHost host;
+        CGrid grid;
+        BuildHexGrid(grid, &host);
+        grid.SetScrollOffset(0, 19);
+        grid.SetScrollOffset(1, 17);
+        host.areas.clear();
+        grid.SetCellText(2, 2, QStringLiteral("ff"));
+        grid.SetCellText(0, 2, QStringLiteral("01"));
+        CRect range{1, 1, 2, 2};
+        grid.InvalidateRange(&range, &range);
+        QCOMPARE(host.areas,
+                 (std::vector<CRect>{{124, 17, 144, 35}, {124, 0, 144, 18}, {105, 0, 144, 35}}));
+    }
+
+    void Paint() {
+        RecordingHost host;
+        CGrid grid;
+        BuildHexGrid(grid, &host);
+        grid.MoveToFirstCell();
+        grid.Cell(16, 17).m_nStyle |= GCS_HATCH;
+        QImage image(700, 330, QImage::Format_RGB32);
+        image.fill(Qt::green);
+        QPainter painter(&image);
+        grid.Draw(&painter);
+        painter.end();
+        QDir().mkpath(QStringLiteral(KESTRIN_ARTEFACT_DIR));
+        image.save(QStringLiteral(KESTRIN_ARTEFACT_DIR "/grid_hex.png"));
+        const QRgb face = QGuiApplication::palette().color(QPalette::Button).rgb() & 0xFFFFFF;
+        QCOMPARE(Pixel(image, 143, 20), 0xA8A8A8u);  // the line two cells share
+        QCOMPARE(Pixel(image, 125, 18), 0x000000u);  // current cell inverted inside its line
+        QCOMPARE(Pixel(image, 130, 34), 0xA8A8A8u);  // but not its line
+        QCOMPARE(Pixel(image, 145, 18), 0xFFFFFFu);  // its neighbour is not
+        QCOMPARE(Pixel(image, 124, 5), 0x000000u);   // header outline
+        QCOMPARE(Pixel(image, 126, 14), face);       // header face
+        QCOMPARE(Pixel(image, 548, 100), 0x000000u); // right line beyond the last column
+        QCOMPARE(Pixel(image, 430, 100), 0x000000u); // second line of the double left edge
+        QCOMPARE(Pixel(image, 600, 100), 0xFFFFFFu); // white beyond the grid
+        int hatched = 0;
+        for (int x = 432; x < 546; ++x)
+            hatched += Pixel(image, x, 287) == face;
+        QVERIFY(hatched > 5 && hatched < 60);
+    }
+};
+
+QTEST_MAIN(GridTest)
+#include "grid_test.moc"
