@@ -122,8 +122,8 @@ private:
     CRect ResolveBlock(int nRow1, int nCol1, int nRow2, int nCol2) const;
     void Invalidate(const CRect& rect, bool erase) const;
     void DrawCell(QPainter* pDC, const CGridCell& cell) const;
-    void DrawPass(QPainter* pDC, int hOffset, int vOffset, int firstRow, int lastRow, int firstCol,
-                  int lastCol, UINT nNeed) const;
+    void DrawPass(QPainter* pDC, const QRect& visible, QPoint offset, const CRect& block,
+                  UINT nNeed) const;
     void FillBeyondGrid(QPainter* pDC) const;
     int ColumnTest(const CGridCell& cell, int x) const;
     int RowTest(const CGridCell& cell, int y) const;

@@ -42,30 +42,45 @@ void CGrid::Draw(QPainter* pDC) {
     pDC->setFont(m_font);
     pDC->setBackground(Qt::white);
     pDC->setBackgroundMode(Qt::OpaqueMode);
+    // Only cells that reach the device (and its clip) are painted: a long grid costs no
+    // more to paint than what shows of it.
+    const QPaintDevice* device = pDC->device();
+    QRect visible =
+        pDC->combinedTransform().inverted().mapRect(QRect(0, 0, device->width(), device->height()));
+    if (pDC->hasClipping())
+        visible &= pDC->clipBoundingRect().toAlignedRect();
     const int firstCol = IsRowHeadFixed() ? 1 : 0;
     const int firstRow = IsColHeadFixed() ? 1 : 0;
-    DrawPass(pDC, m_nHOffset, m_nVOffset, firstRow, m_nRows - 1, firstCol, m_nCols - 1, 0);
+    const int lastCol = m_nCols - 1;
+    const int lastRow = m_nRows - 1;
+    DrawPass(pDC, visible, {m_nHOffset, m_nVOffset}, {firstCol, firstRow, lastCol, lastRow}, 0);
     if (IsColHeadFixed())
-        DrawPass(pDC, m_nHOffset, 0, 0, 0, firstCol, m_nCols - 1, GCS_COLHEAD);
+        DrawPass(pDC, visible, {m_nHOffset, 0}, {firstCol, 0, lastCol, 0}, GCS_COLHEAD);
     if (IsRowHeadFixed())
-        DrawPass(pDC, 0, m_nVOffset, firstRow, m_nRows - 1, 0, 0, GCS_ROWHEAD);
+        DrawPass(pDC, visible, {0, m_nVOffset}, {0, firstRow, 0, lastRow}, GCS_ROWHEAD);
     if (IsColHeadFixed() && IsRowHeadFixed())
-        DrawPass(pDC, 0, 0, 0, 0, 0, 0, GCS_HEADER);
+        DrawPass(pDC, visible, {0, 0}, {0, 0, 0, 0}, GCS_HEADER);
     FillBeyondGrid(pDC);
     pDC->restore();
 }
 
-// Column by column; with nNeed, only the cells that have one of those style bits.
-void CGrid::DrawPass(QPainter* pDC, int hOffset, int vOffset, int firstRow, int lastRow,
-                     int firstCol, int lastCol, UINT nNeed) const {
+// The cells of a block of indices, column by column, shifted by the offset; with nNeed, only
+// the cells that have one of those style bits.
+void CGrid::DrawPass(QPainter* pDC, const QRect& visible, QPoint offset, const CRect& block,
+                     UINT nNeed) const {
     pDC->save();
-    pDC->translate(-hOffset, -vOffset);
+    pDC->translate(-offset);
     // Hatch patterns are anchored to the grid, so they move with the content.
     pDC->setBrushOrigin(0, 0);
-    for (int c = firstCol; c <= lastCol; ++c)
-        for (int r = firstRow; r <= lastRow; ++r)
-            if (nNeed == 0 || (Cell(r, c).m_nStyle & nNeed))
-                DrawCell(pDC, Cell(r, c));
+    const QRect area = visible.translated(offset);
+    for (int c = block.left; c <= block.right; ++c)
+        for (int r = block.top; r <= block.bottom; ++r) {
+            const CGridCell& cell = Cell(r, c);
+            // A cell paints up to and including its right and bottom edges (the outer lines).
+            const QRect painted = cell.m_rect.ToQRect().adjusted(0, 0, 1, 1);
+            if ((nNeed == 0 || (cell.m_nStyle & nNeed)) && painted.intersects(area))
+                DrawCell(pDC, cell);
+        }
     pDC->restore();
 }
 

@@ -5,7 +5,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QPalette>
-#include <QRegularExpression>
 #include <QTest>
 
 #include "grid.h"
@@ -43,18 +42,30 @@ void BuildHexGrid(CGrid& grid, CGridHost* host) {
                                : c < 17 ? GCS_EDIT | GCS_HEX | bottom
                                         : GCS_RIGHTLINE | GCS_DOUBLELEFT | bottom;
             grid.Cell(r, c).m_nStyle = style;
-            grid.SetCellText(r, c, QStringLiteral("%1").arg(r * c % 256, 2, 16, QChar('0')));
+            const auto hex = [](int value, int width) {
+                return QStringLiteral("%1").arg(value, width, 16, QChar('0')).toUpper();
+            };
+            grid.SetCellText(r, c,
+                             r == 0   ? (c == 17 ? QStringLiteral("内容") : hex(c - 1, 2))
+                             : c == 0 ? "00000000 " + hex((r - 1) * 16, 8)
+                             : c < 17 ? hex(r * c % 256, 2)
+                                      : QStringLiteral("ｶﾅ漢字 text that is cut off"));
         }
 }
 
-// "2:5-16 3:1-16" -> is (row, col) inside one of the listed column runs.
-bool Listed(const QString& runs, int row, int col) {
-    for (const QString& run : runs.split(' ', Qt::SkipEmptyParts)) {
-        const QStringList parts = run.split(QRegularExpression(QStringLiteral("[:-]")));
-        if (parts[0].toInt() == row && col >= parts[1].toInt() && col <= parts[2].toInt())
-            return true;
-    }
-    return false;
+// The highlighted cells as runs of columns by row: "2:5-16 3:1-16".
+QString Marked(const CGrid& grid) {
+    QStringList runs;
+    for (int r = 0; r < grid.GetRowCount(); ++r)
+        for (int c = 0; c < grid.GetColCount(); ++c) {
+            int last = c - 1;
+            while (last + 1 < grid.GetColCount() && grid.Cell(r, last + 1).m_bHighlight)
+                ++last;
+            if (last >= c)
+                runs << QStringLiteral("%1:%2-%3").arg(r).arg(c).arg(last);
+            c = std::max(c, last);
+        }
+    return runs.join(' ');
 }
 
 QRgb Pixel(const QImage& image, int x, int y) {
@@ -70,23 +81,20 @@ class GridTest : public QObject {
 private slots:
     void initTestCase() { MapJapaneseFonts(); }
 
-    void Geometry_data() {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<int>("col");
-        QTest::addColumn<CRect>("rect");
-        QTest::newRow("corner") << 0 << 0 << CRect{0, 0, 125, 18};
-        QTest::newRow("first byte overlaps the offset column") << 1 << 1 << CRect{124, 17, 144, 35};
-        QTest::newRow("second byte overlaps the first") << 1 << 2 << CRect{143, 17, 163, 35};
-        QTest::newRow("text column header") << 0 << 17 << CRect{428, 0, 548, 18};
-        QTest::newRow("last cell") << 16 << 17 << CRect{428, 272, 548, 290};
-    }
+    // Cells overlap their neighbours by one pixel; the header row and column do not scroll.
     void Geometry() {
-        QFETCH(int, row);
-        QFETCH(int, col);
-        QFETCH(CRect, rect);
         CGrid grid;
         BuildHexGrid(grid, nullptr);
-        QCOMPARE(grid.Cell(row, col).m_rect, rect);
+        const struct {
+            int row, col;
+            CRect rect;
+        } cases[] = {{0, 0, {0, 0, 125, 18}},
+                     {1, 1, {124, 17, 144, 35}},
+                     {1, 2, {143, 17, 163, 35}},
+                     {0, 17, {428, 0, 548, 18}},
+                     {16, 17, {428, 272, 548, 290}}};
+        for (const auto& test : cases)
+            QCOMPARE(grid.Cell(test.row, test.col).m_rect, test.rect);
         CRect area;
         grid.GetHScrollRect(&area);
         QCOMPARE(area, (CRect{125, 0, 548, 290}));
@@ -112,86 +120,67 @@ private slots:
         QCOMPARE(grid.GetEditRect(), (CRect{22, 22, 36, 36}));
     }
 
-    void HitTest_data() {
-        QTest::addColumn<int>("hOffset");
-        QTest::addColumn<int>("vOffset");
-        QTest::addColumn<QPoint>("point");
-        QTest::addColumn<int>("result");
-        QTest::addColumn<QPoint>("cell"); // (column, row)
-        QTest::newRow("header border grip")
-            << 0 << 0 << QPoint(141, 5) << GHT_COLBORDER << QPoint(1, 0);
-        QTest::newRow("header before grip") << 0 << 0 << QPoint(140, 5) << GHT_CELL << QPoint(1, 0);
-        QTest::newRow("body under grip") << 0 << 0 << QPoint(141, 20) << GHT_CELL << QPoint(1, 1);
-        QTest::newRow("shared line: left cell")
-            << 0 << 0 << QPoint(143, 20) << GHT_CELL << QPoint(1, 1);
-        QTest::newRow("row border grip")
-            << 0 << 0 << QPoint(50, 32) << GHT_ROWBORDER << QPoint(0, 1);
-        QTest::newRow("right of grid")
-            << 0 << 0 << QPoint(549, 20) << GHT_NOWHERE << QPoint(-1, -1);
-        QTest::newRow("below grid") << 0 << 0 << QPoint(200, 291) << GHT_NOWHERE << QPoint(-1, -1);
-        QTest::newRow("bitmap") << 0 << 0 << QPoint(130, 40) << GHT_BITMAP << QPoint(1, 2);
-        QTest::newRow("fixed column, scrolled")
-            << 100 << 50 << QPoint(10, 40) << GHT_CELL << QPoint(0, 5);
-        QTest::newRow("fixed row, scrolled")
-            << 100 << 50 << QPoint(200, 5) << GHT_CELL << QPoint(10, 0);
-        QTest::newRow("body, scrolled")
-            << 100 << 50 << QPoint(200, 40) << GHT_CELL << QPoint(10, 5);
-    }
+    // Header borders grab the last 3 pixels; a shared line belongs to the left cell; the
+    // fixed column and row hit the scrolled row and column.
     void HitTest() {
-        QFETCH(int, hOffset);
-        QFETCH(int, vOffset);
-        QFETCH(QPoint, point);
-        QFETCH(int, result);
-        QFETCH(QPoint, cell);
         RecordingHost host;
         CGrid grid;
         BuildHexGrid(grid, &host);
         grid.SetCellBitmap(2, 1, 140);
-        grid.SetScrollOffset(0, hOffset);
-        grid.SetScrollOffset(1, vOffset);
-        int row = -1;
-        int col = -1;
-        QCOMPARE(grid.HitTest(point.x(), point.y(), &row, &col), result);
-        QCOMPARE(QPoint(col, row), cell);
+        const struct {
+            const char* name;
+            QPoint offset, point;
+            int result;
+            QPoint cell; // (column, row)
+        } cases[] = {
+            {"header grip", {}, {141, 5}, GHT_COLBORDER, {1, 0}},
+            {"header before grip", {}, {140, 5}, GHT_CELL, {1, 0}},
+            {"body under grip", {}, {141, 20}, GHT_CELL, {1, 1}},
+            {"shared line", {}, {143, 20}, GHT_CELL, {1, 1}},
+            {"row grip", {}, {50, 32}, GHT_ROWBORDER, {0, 1}},
+            {"right of grid", {}, {549, 20}, GHT_NOWHERE, {-1, -1}},
+            {"below grid", {}, {200, 291}, GHT_NOWHERE, {-1, -1}},
+            {"bitmap", {}, {130, 40}, GHT_BITMAP, {1, 2}},
+            {"fixed column", {100, 50}, {10, 40}, GHT_CELL, {0, 5}},
+            {"fixed row", {100, 50}, {200, 5}, GHT_CELL, {10, 0}},
+            {"scrolled body", {100, 50}, {200, 40}, GHT_CELL, {10, 5}},
+        };
+        for (const auto& test : cases) {
+            grid.SetScrollOffset(0, test.offset.x());
+            grid.SetScrollOffset(1, test.offset.y());
+            int row = -1;
+            int col = -1;
+            const int result = grid.HitTest(test.point.x(), test.point.y(), &row, &col);
+            QVERIFY2(result == test.result && QPoint(col, row) == test.cell, test.name);
+        }
     }
 
-    void Selection_data() {
-        QTest::addColumn<bool>("block");
-        QTest::addColumn<CRect>("range"); // anchor column, anchor row, end column, end row
-        QTest::addColumn<CRect>("covered");
-        QTest::addColumn<QString>("marked");
-        QTest::newRow("reading order") << false << CRect{5, 2, 1, 4} << CRect{1, 2, 16, 4}
-                                       << QStringLiteral("2:5-16 3:1-16 4:1-1");
-        QTest::newRow("reading order backwards") << false << CRect{1, 4, 5, 2} << CRect{1, 2, 16, 4}
-                                                 << QStringLiteral("2:5-16 3:1-16 4:1-1");
-        QTest::newRow("reading order in one row")
-            << false << CRect{7, 3, 4, 3} << CRect{1, 3, 16, 3} << QStringLiteral("3:4-7");
-        QTest::newRow("block") << true << CRect{5, 2, 1, 4} << CRect{1, 2, 5, 4}
-                               << QStringLiteral("2:1-5 3:1-5 4:1-5");
-    }
+    // Reading order runs from the anchor to the end of its row, over whole inner rows, and
+    // up to the end; a block is the rectangle. Clearing unmarks what was covered.
     void Selection() {
-        QFETCH(bool, block);
-        QFETCH(CRect, range);
-        QFETCH(CRect, covered);
-        QFETCH(QString, marked);
         CGrid grid;
         BuildHexGrid(grid, nullptr);
-        grid.SetCurCell(3, 8, false);
-        grid.SetBlockSelect(block);
-        grid.SetSelRange(range);
-        grid.SelectRange(&range, true, block);
-        QCOMPARE(range, covered);
-        for (int r = 0; r < 17; ++r)
-            for (int c = 0; c < 18; ++c)
-                QVERIFY2(grid.Cell(r, c).m_bHighlight ==
-                             (Listed(marked, r, c) || (r == 8 && c == 3)),
-                         qPrintable(QStringLiteral("cell %1, %2").arg(r).arg(c)));
-        grid.SetSelRange(range);
-        grid.ClearSelection(false);
-        for (int r = 0; r < 17; ++r)
-            for (int c = 0; c < 18; ++c)
-                QVERIFY(!grid.Cell(r, c).m_bHighlight || (r == 8 && c == 3));
-        QCOMPARE(grid.GetSelRange(), (CRect{-1, -1, -1, -1}));
+        const struct {
+            bool block;
+            CRect range, covered; // anchor column, anchor row, end column, end row
+            const char* marked;
+        } cases[] = {
+            {false, {5, 2, 1, 4}, {1, 2, 16, 4}, "2:5-16 3:1-16 4:1-1"},
+            {false, {1, 4, 5, 2}, {1, 2, 16, 4}, "2:5-16 3:1-16 4:1-1"},
+            {false, {7, 3, 4, 3}, {1, 3, 16, 3}, "3:4-7"},
+            {true, {5, 2, 1, 4}, {1, 2, 5, 4}, "2:1-5 3:1-5 4:1-5"},
+        };
+        for (const auto& test : cases) {
+            CRect range = test.range;
+            grid.SetBlockSelect(test.block);
+            grid.SelectRange(&range, true, test.block);
+            QCOMPARE(range, test.covered);
+            QCOMPARE(Marked(grid), QString::fromLatin1(test.marked));
+            grid.SetSelRange(range);
+            grid.ClearSelection(false);
+            QCOMPARE(Marked(grid), QString());
+            QCOMPARE(grid.GetSelRange(), (CRect{-1, -1, -1, -1}));
+        }
     }
 
     // The current cell moves its highlight, and hides under a fixed header when scrolled.
