@@ -54,7 +54,7 @@ void CGrid::Reallocate(int nRows, int nCols) {
             at(r, c) = at(r - 1, c);
             at(r, c).m_strText.clear();
         }
-    for (int c = std::max(m_nCols, 1); c < nCols && nRows <= m_nRows; ++c)
+    for (int c = std::max(m_nCols, 1); c < nCols; ++c)
         for (int r = 0; r < nRows; ++r) {
             at(r, c) = at(r, c - 1);
             at(r, c).m_strText.clear();

@@ -3,6 +3,7 @@
 // their edge pixels, so a grid line is one pixel wide.
 #include <QGuiApplication>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPalette>
 #include <algorithm>
@@ -124,7 +125,8 @@ void CGrid::DrawCell(QPainter* pDC, const CGridCell& cell) const {
         pDC->drawText(area.ToQRect(),
                       (style & GCS_RIGHT ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop,
                       cell.m_strText);
-    if (cell.m_bHighlight) {
+    // Devices that cannot invert (a printer) show the cell as it is rather than blanked out.
+    if (cell.m_bHighlight && pDC->paintEngine()->hasFeature(QPaintEngine::RasterOpModes)) {
         pDC->save();
         pDC->setCompositionMode(QPainter::RasterOp_NotDestination);
         pDC->fillRect(rect.Deflated(1).ToQRect(), Qt::white);

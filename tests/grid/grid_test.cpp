@@ -269,6 +269,12 @@ private slots:
         for (int x = 432; x < 546; ++x)
             hatched += Pixel(image, x, 287) == face;
         QVERIFY(hatched > 5 && hatched < 60);
+        grid.SetScrollOffset(0, 100); // the body slides under the fixed offset column
+        grid.SetScrollOffset(1, 50);
+        painter.begin(&image);
+        grid.Draw(&painter);
+        QCOMPARE(Pixel(image, 330, 100), 0x000000u); // double left edge, scrolled
+        QCOMPARE(Pixel(image, 124, 100), 0x000000u); // fixed column's outline on top
     }
 };
 
