@@ -117,6 +117,7 @@ private:
     CGridCell& Addressed() { return Cell(m_nRow, m_nCol); }
     void Reallocate(int nRows, int nCols);
     void PlaceEditRect();
+    QImage LoadBitmap(UINT nID) const;
     void SetHighlight(CGridCell& cell, bool bHighlight, bool bRedraw);
     // -1 bounds resolved to the first or last index.
     CRect ResolveBlock(int nRow1, int nCol1, int nRow2, int nCol2) const;

@@ -18,10 +18,13 @@ void CGrid::SetCellBitmap(int nRow, int nCol, UINT nID) {
     cell.m_nBitmap = nID;
     if (nID == 0)
         return;
-    const QImage image =
-        m_pParent ? m_pParent->LoadBitmap(nID) : CGridHost::LoadResourceBitmap(nID);
+    const QImage image = LoadBitmap(nID);
     if (!image.isNull())
         cell.m_sizeBitmap = image.size();
+}
+
+QImage CGrid::LoadBitmap(UINT nID) const {
+    return m_pParent ? m_pParent->LoadBitmap(nID) : CGridHost::LoadResourceBitmap(nID);
 }
 
 void CGrid::GetCellData(DWORD_PTR* pdw, int nRow, int nCol) const {

@@ -111,11 +111,10 @@ void CGrid::DrawCell(QPainter* pDC, const CGridCell& cell) const {
         area.left += 2;
     }
     if (style & GCS_BITMAP) {
-        const QImage image = m_pParent ? m_pParent->LoadBitmap(cell.m_nBitmap)
-                                       : CGridHost::LoadResourceBitmap(cell.m_nBitmap);
-        if (!image.isNull()) {
-            const int width = std::min(image.width(), rect.Width() - 2);
-            const int height = std::min(image.height(), rect.Height() - 2);
+        const QImage image = LoadBitmap(cell.m_nBitmap);
+        const int width = std::min(image.width(), rect.Width() - 2);
+        const int height = std::min(image.height(), rect.Height() - 2);
+        if (width > 0 && height > 0) {
             pDC->drawImage(QPoint(rect.left + 1, rect.top + 1), image, QRect(0, 0, width, height));
             area.left += width - 1;
         }
