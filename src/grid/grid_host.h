@@ -1,0 +1,43 @@
+// What the grid needs from the view that shows it, and from the in-place editor laid over the
+// current cell. The grid holds no widget: the view implements CGridHost and hands the grid an
+// editor of its making. Both may be absent (a grid used as a bare model).
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <memory>
+
+#include "framework_ids.h"
+#include "grid_rect.h"
+
+class QFont;
+
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOW = 5;
+
+class CGridEditor {
+public:
+    virtual ~CGridEditor() = default;
+    virtual void SetFont(const QFont& font) = 0;
+    // The cell's text, which is also what Escape brings back.
+    virtual void SetText(const QString& text) = 0;
+    // The cell being edited, its style (for the hexadecimal filter) and its length limit.
+    virtual void SetCell(int nRow, int nCol) = 0;
+    virtual void SetCellFormat(UINT nStyle, int nLimit) = 0;
+    virtual void ShowWindow(int nCmdShow) = 0;
+    // Client coordinates of the view.
+    virtual void MoveWindow(const CRect& rect) = 0;
+};
+
+class CGridHost {
+public:
+    virtual ~CGridHost() = default;
+    // Client coordinates; erase asks for the background to be painted first.
+    virtual void InvalidateRect(const CRect& rect, bool erase) = 0;
+    virtual CRect GetClientRect() const = 0;
+    // The editor over the current cell; none by default.
+    virtual std::unique_ptr<CGridEditor> CreateGridEditor() { return nullptr; }
+    // A cell bitmap by resource id; by default the program's image of that id.
+    virtual QImage LoadBitmap(UINT nID) const { return LoadResourceBitmap(nID); }
+    static QImage LoadResourceBitmap(UINT nID);
+};
