@@ -55,6 +55,9 @@ public:
     // commit keeps them where they are instead of copying them through pending pages.
     // A new, empty pending chain of this file.
     std::shared_ptr<CommittedChain> NewPendingChain();
+    // Bytes of the sectors free in the committed state inside the file: room a commit fills
+    // before it appends.
+    std::uint64_t CommittedFreeBytes() const;
     // True while `chain` may grow: a pending chain of this file with no commit since it began
     // (a commit may have taken its sectors into the committed state).
     bool CanGrow(const CommittedChain& chain) const;

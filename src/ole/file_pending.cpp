@@ -35,6 +35,15 @@ std::shared_ptr<CommittedChain> FileImage::NewPendingChain() {
     return made;
 }
 
+std::uint64_t FileImage::CommittedFreeBytes() const {
+    std::uint64_t free = 0;
+    m_fat.ForEachFreeRun([&](std::uint32_t first, std::uint32_t count) {
+        if (first < m_fileSectors)
+            free += std::min<std::uint64_t>(count, m_fileSectors - first);
+    });
+    return free << m_sectorShift;
+}
+
 bool FileImage::CanGrow(const CommittedChain& chain) const {
     return chain.pending && chain.epoch == m_epoch && chain.image.get() == this &&
            SUCCEEDED(m_failure);

@@ -124,7 +124,9 @@ HRESULT StreamContent::WriteNewPages(std::uint64_t index, const std::uint8_t* in
 HRESULT StreamContent::AppendInFile(FileImage& file, const std::uint8_t* in, std::size_t n) {
     std::shared_ptr<CommittedChain> chain;
     if (m_size == 0 && m_pages.empty()) {
-        if (n < bulkAppendMinimum)
+        // A file with room inside takes the bytes there at the commit: appended past its end
+        // they would leave that room unused, and the file would grow with every save.
+        if (n < bulkAppendMinimum || file.CommittedFreeBytes() >= n)
             return S_FALSE;
         chain = file.NewPendingChain();
     } else if (m_base && m_base.use_count() == 1 && file.CanGrow(*m_base) &&

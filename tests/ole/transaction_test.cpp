@@ -59,6 +59,19 @@ TEST_F(TransactionTest, DroppedBulkAppendsLeaveNoTail) {
     EXPECT_EQ(Faults(FakeDisk::New(FileBytes()).get()), std::vector<std::string>{});
 }
 
+// Saving the same edit again and again takes the space the save before freed: the file does
+// not grow with every save.
+TEST_F(TransactionTest, RepeatedSavesReuseFreedSpace) {
+    Ptr<IStorage> root = Open();
+    for (int save = 0; save < 20; ++save) {
+        ASSERT_EQ(WriteStream(root.get(), u"Original", Pattern(300'000, save)), S_OK);
+        ASSERT_EQ(root->Commit(STGC_DEFAULT), S_OK);
+    }
+    root.Reset();
+    EXPECT_EQ(ReadCommitted(nullptr, u"Original"), Pattern(300'000, 19));
+    EXPECT_LT(FileBytes().size(), 2 * 300'000 + 64 * 1024);
+}
+
 // An open transacted storage reads its snapshot, and a stream copied into it whose original the
 // root destroyed, from sectors free in the file's state: root commits in between must put
 // their data elsewhere. A stream open in it goes on growing in bulk after a commit took its
