@@ -27,6 +27,8 @@ public:
     virtual void ShowWindow(int nCmdShow) = 0;
     // Client coordinates of the view.
     virtual void MoveWindow(const CRect& rect) = 0;
+    // Hands a text the user changed on to the document before the grid moves or copies.
+    virtual void Commit() = 0;
 };
 
 class CGridHost {
