@@ -104,6 +104,12 @@ public:
     void SetBlockSelect(bool bBlock) { m_bBlock = bBlock; }
     const CRect& GetEditRect() const { return m_rectEdit; }
 
+    // Clipboard: the selection as the private block and as plain text with sep between
+    // fields (grid_copy.cpp); a paste from the current cell on, preferring the private block
+    // (grid_paste.cpp). Nothing happens without a clipboard.
+    void CopyCells(const QString& sep);
+    void PasteCells(const QString& sep);
+
     // Hit testing (grid_hit_test.cpp): a GHT_* result; the cell in every non-zero case.
     int HitTest(int x, int y, int* pRow, int* pCol) const;
 

@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 #include "framework_ids.h"
@@ -27,7 +28,8 @@ public:
     virtual void ShowWindow(int nCmdShow) = 0;
     // Client coordinates of the view.
     virtual void MoveWindow(const CRect& rect) = 0;
-    // Hands a text the user changed on to the document before the grid moves or copies.
+    // Hands a text the user changed on to the document before the grid moves or copies, so
+    // that a copy reads what the user sees.
     virtual void Commit() = 0;
 };
 
@@ -42,4 +44,7 @@ public:
     // A cell bitmap by resource id; by default the program's image of that id.
     virtual QImage LoadBitmap(UINT nID) const { return LoadResourceBitmap(nID); }
     static QImage LoadResourceBitmap(UINT nID);
+    // One pasted line: the texts that landed on selectable cells from (nRow, nCol) rightwards.
+    // The grid never writes them itself; the view hands them to its document.
+    virtual void OnPasteCell(int /*nCol*/, int /*nRow*/, const QStringList& /*texts*/) {}
 };
