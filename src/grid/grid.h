@@ -93,6 +93,10 @@ public:
     // rectangle covered. In reading order the top row runs from the anchor to the row's last
     // selectable column, inner rows are whole and the bottom row runs up to the end.
     void SelectRange(CRect* pRange, bool bSelect, bool bBlock);
+    // Where a run in reading order starts on a row (the first selectable column up to nUpTo)
+    // and ends on a row (the last selectable column down to nDownTo).
+    int FirstSelectableCol(int nRow, int nUpTo) const;
+    int LastSelectableCol(int nRow, int nDownTo) const;
     void ClearSelection(bool bRehighlight);
     int GetCurCol() const { return m_nCurCol; }
     int GetCurRow() const { return m_nCurRow; }

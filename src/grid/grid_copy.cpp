@@ -26,31 +26,12 @@ struct CopyRange {
     }
 };
 
-int FirstSelectableCol(const CGrid& grid, int row, int upTo) {
-    for (int c = 0; c <= upTo; ++c)
-        if (grid.Cell(row, c).IsSelectable())
-            return c;
-    return 0;
-}
-
-int LastSelectableCol(const CGrid& grid, int row, int downTo) {
-    for (int c = grid.GetColCount() - 1; c >= downTo; --c)
-        if (grid.Cell(row, c).IsSelectable())
-            return c;
-    return grid.GetColCount() - 1;
-}
-
 // An anchor without an end (a click, Enter or F2) gives an empty range.
 CopyRange ReadRange(const CGrid& grid) {
     CRect sel = grid.GetSelRange();
-    int startCol = sel.left;
-    int endCol = sel.right;
-    if (sel.bottom < sel.top || (sel.bottom == sel.top && sel.right < sel.left))
-        std::swap(startCol, endCol);
-    if (sel.left > sel.right)
-        std::swap(sel.left, sel.right);
-    if (sel.top > sel.bottom)
-        std::swap(sel.top, sel.bottom);
+    int startCol = 0;
+    int endCol = 0;
+    NormalizeRange(sel, &startCol, &endCol);
     // The grid may have shrunk under an old selection.
     sel.bottom = std::min(sel.bottom, grid.GetRowCount() - 1);
     sel.right = std::min(sel.right, grid.GetColCount() - 1);
@@ -60,8 +41,8 @@ CopyRange ReadRange(const CGrid& grid) {
         return {sel.top, sel.bottom, sel.left, sel.right, sel.left, sel.right};
     return {sel.top,
             sel.bottom,
-            FirstSelectableCol(grid, sel.top, sel.left),
-            LastSelectableCol(grid, sel.bottom, sel.right),
+            grid.FirstSelectableCol(sel.top, sel.left),
+            grid.LastSelectableCol(sel.bottom, sel.right),
             startCol,
             endCol};
 }

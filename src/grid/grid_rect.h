@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QRect>
+#include <utility>
 
 struct CRect {
     int left = 0;
@@ -19,3 +20,17 @@ struct CRect {
     QRect ToQRect() const { return QRect(left, top, right - left, bottom - top); }
     bool operator==(const CRect&) const = default;
 };
+
+// A selection range from its anchor (left, top) to its end (right, bottom), in any direction:
+// sorts its edges, and gives the columns where a run in reading order from the anchor to the
+// end starts (on the top row) and ends (on the bottom row).
+inline void NormalizeRange(CRect& range, int* startCol, int* endCol) {
+    *startCol = range.left;
+    *endCol = range.right;
+    if (range.bottom < range.top || (range.bottom == range.top && range.right < range.left))
+        std::swap(*startCol, *endCol);
+    if (range.left > range.right)
+        std::swap(range.left, range.right);
+    if (range.top > range.bottom)
+        std::swap(range.top, range.bottom);
+}

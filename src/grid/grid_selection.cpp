@@ -53,32 +53,13 @@ void CGrid::SelectCell(int nRow, int nCol, bool bSelect, bool bRedraw) {
 
 void CGrid::SelectRange(CRect* pRange, bool bSelect, bool bBlock) {
     CRect& range = *pRange;
-    int startCol = range.left;
-    int endCol = range.right;
-    if (range.bottom < range.top || (range.bottom == range.top && range.right < range.left))
-        std::swap(startCol, endCol);
-    if (range.left > range.right)
-        std::swap(range.left, range.right);
-    if (range.top > range.bottom)
-        std::swap(range.top, range.bottom);
-    int firstCol = range.left;
-    int lastCol = range.right;
-    if (!bBlock) {
-        // Reading order spans whole rows: from the first selectable column of the top row
-        // to the last selectable column of the bottom row.
-        firstCol = 0;
-        for (int c = 0; c <= range.left; ++c)
-            if (Cell(range.top, c).IsSelectable()) {
-                firstCol = c;
-                break;
-            }
-        lastCol = m_nCols - 1;
-        for (int c = m_nCols - 1; c >= range.right; --c)
-            if (Cell(range.bottom, c).IsSelectable()) {
-                lastCol = c;
-                break;
-            }
-    }
+    int startCol = 0;
+    int endCol = 0;
+    NormalizeRange(range, &startCol, &endCol);
+    // Reading order spans whole rows: from the first selectable column of the top row to the
+    // last selectable column of the bottom row.
+    const int firstCol = bBlock ? range.left : FirstSelectableCol(range.top, range.left);
+    const int lastCol = bBlock ? range.right : LastSelectableCol(range.bottom, range.right);
     for (int r = range.top; r <= range.bottom; ++r)
         for (int c = firstCol; c <= lastCol; ++c) {
             const bool beforeStart = !bBlock && r == range.top && c < startCol;
@@ -88,6 +69,20 @@ void CGrid::SelectRange(CRect* pRange, bool bSelect, bool bBlock) {
         }
     range.left = firstCol;
     range.right = lastCol;
+}
+
+int CGrid::FirstSelectableCol(int nRow, int nUpTo) const {
+    for (int c = 0; c <= nUpTo; ++c)
+        if (Cell(nRow, c).IsSelectable())
+            return c;
+    return 0;
+}
+
+int CGrid::LastSelectableCol(int nRow, int nDownTo) const {
+    for (int c = m_nCols - 1; c >= nDownTo; --c)
+        if (Cell(nRow, c).IsSelectable())
+            return c;
+    return m_nCols - 1;
 }
 
 void CGrid::ClearSelection(bool bRehighlight) {
