@@ -6,7 +6,12 @@
 
 namespace {
 
-class PageView : public QWidget, public CView, public CPageView {};
+class PageView : public QWidget, public CView, public CPageView {
+public:
+    void SetListStyle(DWORD) override {}
+    DWORD GetListStyle() const override { return LVS_REPORT; }
+    bool IsHexMode() const override { return true; }
+};
 class OtherView : public QWidget, public CView {};
 
 } // namespace
