@@ -21,6 +21,10 @@
 
 class QPainter;
 
+// Mouse state flags handed to the mouse handlers.
+constexpr UINT MK_LBUTTON = 0x0001;
+constexpr UINT MK_SHIFT = 0x0004;
+
 class CGrid {
 public:
     CGrid();
@@ -114,6 +118,24 @@ public:
     void CopyCells(const QString& sep);
     void PasteCells(const QString& sep);
 
+    // Scrolling (grid_layout.cpp): the distance from nPos to the column (row) boundary a
+    // scroll by nDelta pixels lands on; left (up) to the last boundary at or before the
+    // requested position, right (down) to the first beyond it, or the grid's end.
+    int CalcHScroll(int nDelta, int nPos) const;
+    int CalcVScroll(int nDelta, int nPos) const;
+
+    // Mouse and keyboard (grid_input.cpp), client coordinates; nKey is a Qt::Key.
+    void OnGridLButtonDown(UINT nFlags, int x, int y);
+    void OnGridMouseMove(UINT nFlags, int x, int y);
+    void OnGridLButtonUp(UINT nFlags, int x, int y);
+    // A click on the editor, in the editor's coordinates.
+    void OnEditLButtonDown(UINT nFlags, int x, int y);
+    void OnGridKeyDown(int nKey);
+    void OnGridKeyUp(int nKey);
+    // A GHT_* result: the border cursors for borders, else the arrow.
+    void SetResizeCursor(int nHit);
+    bool IsBorderDrag() const { return m_nBorderDrag != 0; }
+
     // Hit testing (grid_hit_test.cpp): a GHT_* result; the cell in every non-zero case.
     int HitTest(int x, int y, int* pRow, int* pCol) const;
 
@@ -137,6 +159,15 @@ private:
                   UINT nNeed) const;
     void FillBeyondGrid(QPainter* pDC) const;
     int ColumnTest(const CGridCell& cell, int x) const;
+    int CalcScroll(int nDelta, int nPos, bool bColumns) const;
+    void StartBorderDrag(int nHit, int nRow, int nCol);
+    void EndBorderDrag();
+    void ExtendSelection(UINT nFlags, int nRow, int nCol);
+    void RemarkRange(bool bBlock);
+    int StepInRow(int nRow, int nCol, int nStep) const;
+    int StepInCol(int nRow, int nCol, int nStep) const;
+    int StepReadingOrder(int nIndex) const;
+    void FocusEditor(bool bEditor) const;
     int RowTest(const CGridCell& cell, int y) const;
 
     int m_nHOffset = 0;
@@ -156,4 +187,11 @@ private:
     int m_nCurRow = 0;
     bool m_bSelect = false;
     bool m_bBlock = true;
+    // 0 none, GHT_COLBORDER or GHT_ROWBORDER while that border is dragged.
+    int m_nBorderDrag = 0;
+    int m_nDragIndex = 0;
+    CRect m_rectDrag;
+    // 0 arrow, 1 column-resize, 2 row-resize cursor shown.
+    int m_nCursor = 0;
+    bool m_bLButtonDown = false;
 };

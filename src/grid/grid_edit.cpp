@@ -132,6 +132,17 @@ void CGridEdit::mousePressEvent(QMouseEvent* event) {
     QLineEdit::mousePressEvent(event);
 }
 
+void CGridEdit::mouseMoveEvent(QMouseEvent* event) {
+    QLineEdit::mouseMoveEvent(event);
+    m_pHost->OnEditMouseMove(*event);
+}
+
+void CGridEdit::mouseReleaseEvent(QMouseEvent* event) {
+    QLineEdit::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton)
+        m_pHost->OnEditLButtonUp(*event);
+}
+
 void CGridEdit::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
     SetSel(0, -1);

@@ -22,8 +22,7 @@ public:
     // Hands the text to the host when the user changed it since it was loaded or committed.
     void Commit() override;
 
-    // nEnd -1 selects to the end of the text.
-    void SetSel(int nStart, int nEnd);
+    void SetSel(int nStart, int nEnd) override;
     int GetRow() const { return m_nRow; }
     int GetCol() const { return m_nCol; }
 
@@ -31,6 +30,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 

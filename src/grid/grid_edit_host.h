@@ -17,4 +17,7 @@ public:
     virtual void OnGridKeyUpHook(const QKeyEvent& /*event*/) {}
     // Before the editor places its caret; the position is in the editor's coordinates.
     virtual void OnEditLButtonDown(const QMouseEvent& /*event*/) {}
+    // The rest of a drag that started on the editor, so it can go on selecting cells.
+    virtual void OnEditMouseMove(const QMouseEvent& /*event*/) {}
+    virtual void OnEditLButtonUp(const QMouseEvent& /*event*/) {}
 };

@@ -31,7 +31,12 @@ public:
     // Hands a text the user changed on to the document before the grid moves or copies, so
     // that a copy reads what the user sees.
     virtual void Commit() = 0;
+    // nEnd -1 selects to the end of the text.
+    virtual void SetSel(int nStart, int nEnd) = 0;
 };
+
+// The cursor shapes the grid asks for over its borders.
+enum class GridCursor { Arrow, ColumnResize, RowResize };
 
 class CGridHost {
 public:
@@ -47,4 +52,19 @@ public:
     // One pasted line: the texts that landed on selectable cells from (nRow, nCol) rightwards.
     // The grid never writes them itself; the view hands them to its document.
     virtual void OnPasteCell(int /*nCol*/, int /*nRow*/, const QStringList& /*texts*/) {}
+
+    // Input: the mouse held for a selection or border drag, cursor feedback, the keyboard
+    // given to the editor (true) or the view (false), the focus rectangle of a border drag
+    // (client coordinates; an empty one hides it) and the scroll bars after a resize.
+    virtual void SetCapture() {}
+    virtual void ReleaseCapture() {}
+    virtual bool HasCapture() const { return false; }
+    virtual void SetGridCursor(GridCursor /*cursor*/) {}
+    virtual void SetGridFocus(bool /*bEditor*/) {}
+    virtual void ShowDragRect(const CRect& /*rect*/) {}
+    virtual void UpdateScrollBars() {}
+    // A click on a cell (-1, -1 off every selectable cell), and on a cell's bitmap: false
+    // stops the click there.
+    virtual void OnCellClick(int /*nRow*/, int /*nCol*/) {}
+    virtual bool OnBitmapClick(int /*nRow*/, int /*nCol*/) { return true; }
 };

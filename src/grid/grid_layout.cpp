@@ -174,3 +174,26 @@ int CGrid::SetScrollOffset(int nBar, int nPos) {
     SetCurCell(m_nCurCol, m_nCurRow, false);
     return old;
 }
+
+// A fixed header column (row) never scrolls, so boundaries count from its far edge.
+int CGrid::CalcScroll(int nDelta, int nPos, bool bColumns) const {
+    const bool fixed = bColumns ? IsRowHeadFixed() : IsColHeadFixed();
+    const CRect& corner = Cell(0, 0).m_rect;
+    const int base = fixed ? (bColumns ? corner.right : corner.bottom) : 0;
+    const int count = bColumns ? m_nCols : m_nRows;
+    int prev = 0;
+    int cur = 0;
+    for (int i = fixed ? 1 : 0; cur <= nPos + nDelta && i < count; ++i) {
+        prev = cur;
+        cur = (bColumns ? Cell(0, i).m_rect.right : Cell(i, 0).m_rect.bottom) - base;
+    }
+    return (nDelta < 1 ? prev : cur) - nPos;
+}
+
+int CGrid::CalcHScroll(int nDelta, int nPos) const {
+    return CalcScroll(nDelta, nPos, true);
+}
+
+int CGrid::CalcVScroll(int nDelta, int nPos) const {
+    return CalcScroll(nDelta, nPos, false);
+}
