@@ -3,6 +3,7 @@
 #include <QSplitter>
 
 #include "kestrin_app.h"
+#include "kestrin_view.h"
 #include "main_frame.h"
 #include "resource_ids.h"
 #include "tool_bar.h"
@@ -31,6 +32,14 @@ bool CChildFrame::OnCreateClient(CCreateContext& context) {
     if (!tree)
         return false;
     m_wndSplitter->addWidget(tree->GetWidget());
+    // The element list and hex page beside the tree.
+    CCreateContext pageContext = context;
+    pageContext.m_pNewViewClass = [] { return new CKestrinView; };
+    CView* page = CreateView(pageContext, m_wndSplitter);
+    if (!page)
+        return false;
+    m_wndSplitter->addWidget(page->GetWidget());
+    m_wndSplitter->setSizes({200, 600});
     SetClient(m_wndSplitter);
     if (CMainFrame* mainFrame = KestrinMainFrame())
         mainFrame->ShowStgToolbar();

@@ -1,4 +1,5 @@
-// The window of a compound-file document: a splitter with the storage tree on the left.
+// The window of a compound-file document: a splitter with the storage tree on the left and
+// the element list or hex page on the right.
 // While it is active the main frame shows the compound-file toolbar, which View, Toolbar
 // hides and shows.
 #pragma once

@@ -69,6 +69,6 @@ void FillHexPage(CGrid& grid, ULONGLONG offset, const BYTE* bytes, ULONG count) 
 QString HexRowText(const BYTE* bytes, ULONG count) {
     QByteArray line(kHexRowBytes, ' ');
     for (ULONG i = 0; i < count && i < kHexRowBytes; ++i)
-        line[i] = static_cast<char>(bytes[i] < 0x20 ? 0xA5 : bytes[i]);
+        line[i] = static_cast<char>(bytes[i] < 0x20 || bytes[i] == 0x7F ? 0xA5 : bytes[i]);
     return FromCp932(line, QChar(kMiddleDot));
 }

@@ -1,0 +1,80 @@
+// How long the hex page takes from a page command to the painted page in a stream of 1 GiB:
+// 1,000 pages at random offsets (a fixed seed), each the document's page offset set, every
+// view updated and the page view's viewport painted at once. Prints the median and the
+// worst, and the medians of the lower and upper half of the offsets, which should agree: a
+// page reads its 256 bytes, never the stream up to them. Not a test: run it by hand.
+#include <QElapsedTimer>
+#include <algorithm>
+#include <cstdio>
+#include <random>
+
+#include "doc_test_support.h"
+#include "kestrin_view.h"
+
+namespace {
+
+constexpr ULONGLONG kStreamSize = 1ull << 30;
+constexpr int kPages = 1000;
+
+void MakeBigFile(const QString& path) {
+    MakeCompoundFile(path, {{QStringLiteral("Big"), QByteArray()}});
+    IStorage* root = nullptr;
+    StgOpenStorage(Wide(path).c_str(), nullptr, STGM_READWRITE | STGM_SHARE_EXCLUSIVE, nullptr, 0,
+                   &root);
+    IStream* stream = nullptr;
+    root->OpenStream(u"Big", nullptr, STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &stream);
+    QByteArray chunk(1 << 20, '\0');
+    for (int i = 0; i < chunk.size(); ++i)
+        chunk[i] = static_cast<char>(i * 7);
+    for (ULONGLONG written = 0; written < kStreamSize; written += chunk.size())
+        stream->Write(chunk.constData(), chunk.size(), nullptr);
+    stream->Release();
+    root->Commit(STGC_DEFAULT);
+    root->Release();
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QTemporaryDir profile;
+    QTemporaryDir files;
+    UseScratchProfile(profile);
+    const QString path = files.filePath(QStringLiteral("big.cfb"));
+    MakeBigFile(path);
+    KestrinFixture fixture;
+    fixture.Frame()->show();
+    CKestrinDoc* doc = fixture.Open(path);
+    CStgTreeView* tree = TreeOf(doc);
+    tree->setCurrentItem(Child(tree->GetRootItem(), QStringLiteral("Big")));
+    auto* view = doc->GetView<CKestrinView>();
+    std::mt19937_64 random(20261207);
+    std::vector<std::pair<ULONGLONG, double>> pages;
+    for (int i = 0; i < kPages; ++i) {
+        const ULONGLONG offset = random() % kStreamSize / 256 * 256;
+        QElapsedTimer timer;
+        timer.start();
+        doc->SetPageOffset(offset);
+        doc->UpdateAllViews(nullptr);
+        view->viewport()->repaint();
+        pages.emplace_back(offset, timer.nsecsElapsed() / 1e6);
+    }
+    std::vector<double> all;
+    std::vector<double> low;
+    std::vector<double> high;
+    for (const auto& [offset, ms] : pages) {
+        all.push_back(ms);
+        (offset < kStreamSize / 2 ? low : high).push_back(ms);
+    }
+    std::printf("%d pages of a 1 GiB stream: median %.3f ms, worst %.3f ms; median below "
+                "512 MiB %.3f ms, above %.3f ms\n",
+                kPages, Median(all), *std::max_element(all.begin(), all.end()), Median(low),
+                Median(high));
+    return 0;
+}
