@@ -1,6 +1,6 @@
 // How long the hex page takes from a page command to the painted page in a stream of 1 GiB:
 // 1,000 pages at random offsets (a fixed seed), each the document's page offset set, every
-// view updated and the page view's viewport painted at once. Prints the median and the
+// view updated and the page view's viewport rendered (grab) at once. Prints the median and the
 // worst, and the medians of the lower and upper half of the offsets, which should agree: a
 // page reads its 256 bytes, never the stream up to them. Not a test: run it by hand.
 #include <QElapsedTimer>
@@ -56,15 +56,21 @@ int main(int argc, char** argv) {
     auto* view = doc->GetView<CKestrinView>();
     std::mt19937_64 random(20261207);
     std::vector<std::pair<ULONGLONG, double>> pages;
+    // One page first, so that fonts and caches are warm as they are after the first page.
+    view->viewport()->grab();
     for (int i = 0; i < kPages; ++i) {
         const ULONGLONG offset = random() % kStreamSize / 256 * 256;
         QElapsedTimer timer;
         timer.start();
         doc->SetPageOffset(offset);
         doc->UpdateAllViews(nullptr);
-        view->viewport()->repaint();
+        // Renders the viewport as it paints itself (offscreen, repaint() alone may skip it).
+        const QPixmap page = view->viewport()->grab();
         pages.emplace_back(offset, timer.nsecsElapsed() / 1e6);
     }
+    if (!view->viewport()->isVisible() || !view->IsHexMode())
+        return std::puts("the page view does not show the stream"), 1;
+    std::printf("last page shown: %s\n", view->GetGrid()->GetCellText(1, 0).toLatin1().constData());
     std::vector<double> all;
     std::vector<double> low;
     std::vector<double> high;
@@ -72,9 +78,11 @@ int main(int argc, char** argv) {
         all.push_back(ms);
         (offset < kStreamSize / 2 ? low : high).push_back(ms);
     }
-    std::printf("%d pages of a 1 GiB stream: median %.3f ms, worst %.3f ms; median below "
-                "512 MiB %.3f ms, above %.3f ms\n",
-                kPages, Median(all), *std::max_element(all.begin(), all.end()), Median(low),
+    std::vector<double> sorted = all;
+    std::sort(sorted.begin(), sorted.end());
+    std::printf("%d pages of a 1 GiB stream: median %.3f ms, 99th percentile %.3f ms, worst "
+                "%.3f ms; median below 512 MiB %.3f ms, above %.3f ms\n",
+                kPages, Median(all), sorted[sorted.size() * 99 / 100], sorted.back(), Median(low),
                 Median(high));
     return 0;
 }

@@ -66,9 +66,25 @@ void FillHexPage(CGrid& grid, ULONGLONG offset, const BYTE* bytes, ULONG count) 
     }
 }
 
+// A control byte is never read as part of a two-byte character, and a character of the
+// user-defined area (which no font has) shows as two dots, as wide as its two bytes.
 QString HexRowText(const BYTE* bytes, ULONG count) {
-    QByteArray line(kHexRowBytes, ' ');
-    for (ULONG i = 0; i < count && i < kHexRowBytes; ++i)
-        line[i] = static_cast<char>(bytes[i] < 0x20 || bytes[i] == 0x7F ? 0xA5 : bytes[i]);
-    return FromCp932(line, QChar(kMiddleDot));
+    QString text;
+    QByteArray run;
+    const auto flush = [&] {
+        for (const QChar ch : FromCp932(run, QChar(kMiddleDot)))
+            text += ch.category() == QChar::Other_PrivateUse ? QString(2, QChar(kMiddleDot))
+                                                             : QString(ch);
+        run.clear();
+    };
+    for (ULONG i = 0; i < count && i < kHexRowBytes; ++i) {
+        if (bytes[i] < 0x20 || bytes[i] == 0x7F) {
+            flush();
+            text += QChar(kMiddleDot);
+        } else {
+            run += static_cast<char>(bytes[i]);
+        }
+    }
+    flush();
+    return text + QString(kHexRowBytes - std::min<ULONG>(count, kHexRowBytes), u' ');
 }

@@ -14,6 +14,7 @@ constexpr int kHexTextCol = kHexRowBytes + 1;
 void LayoutHexGrid(CGrid& grid);
 // Shows count bytes (at most a page) read at the 64-bit offset; the cells past them are empty.
 void FillHexPage(CGrid& grid, ULONGLONG offset, const BYTE* bytes, ULONG count);
-// One line's bytes as text: code page 932, with control bytes (DEL too) and bytes that
-// start no character as the half-width middle dot, and a space for each byte past the end.
+// One line's bytes as text: code page 932, with control bytes (DEL too), bytes that start
+// no character and user-defined characters as half-width middle dots, one a byte, and a
+// space for each byte past the end.
 QString HexRowText(const BYTE* bytes, ULONG count);

@@ -75,10 +75,7 @@ private slots:
 
     void pagesEditsAndList() {
         QByteArray data(300, 'z');
-        data.replace(0, 6,
-                     QByteArray("\x0A\x7F\x80\x82\xA0"
-                                "A",
-                                6));
+        data.replace(0, 10, QByteArray::fromHex("0a7f8082a041f012f040"));
         const QString path = m_files.filePath(QStringLiteral("page.cfb"));
         MakeCompoundFile(path, {{QStringLiteral("Data"), data},
                                 {QStringLiteral("Empty"), QByteArray()},
@@ -93,13 +90,15 @@ private slots:
         QVERIFY(m_view);
 
         // The first page: a control byte, DEL, a byte that starts no character (all three
-        // shown as the middle dot), a two-byte character.
+        // shown as the middle dot), a two-byte character, a lead byte before a control byte
+        // and a user-defined character (dots too).
         Select(QStringLiteral("Data"));
         QVERIFY(m_view->IsHexMode());
         QCOMPARE(Text(1, 0), QStringLiteral("00000000 00000000"));
         QCOMPARE(Text(1, 1), QStringLiteral("0A"));
         QCOMPARE(Text(1, 3), QStringLiteral("80"));
-        QCOMPARE(Text(1, 17), QString::fromUtf16(u"\uFF65\uFF65\uFF65あAzzzzzzzzzz"));
+        QCOMPARE(Text(1, 17),
+                 QString::fromUtf16(u"\uFF65\uFF65\uFF65あA\uFF65\uFF65\uFF65\uFF65zzzzzz"));
         QCOMPARE(Text(16, 0), QStringLiteral("00000000 000000F0"));
         SaveArtefact(QStringLiteral("hex_page"));
 
