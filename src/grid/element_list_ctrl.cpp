@@ -145,7 +145,6 @@ void CElementListCtrl::ShowIcons(DWORD style) {
     setCurrentWidget(m_icons);
 }
 
-// Small icons and the list line their items up in columns as wide as the widest name.
 // 120 pixels hold a time in the Gothic the list was designed with; the IPA font's wider
 // digits need a little more, and a time cut short is of no use.
 int CElementListCtrl::TimeColumnWidth() const {
@@ -155,6 +154,7 @@ int CElementListCtrl::TimeColumnWidth() const {
     return std::max(120, time + margins + 2);
 }
 
+// Small icons and the list line their items up in columns as wide as the widest name.
 int CElementListCtrl::IconGridWidth() const {
     const QFontMetrics metrics = m_icons->fontMetrics();
     int widest = 0;
