@@ -186,6 +186,11 @@ void CBaseScrlView::SyncOffset(int nBar) {
         m_pGrid->GetHScrollRect(&clip);
     else
         m_pGrid->GetVScrollRect(&clip);
+    // What lies beyond the grid's far edges moves with it: the lines on its outer edges and
+    // the white beyond them.
+    const CRect client = GetClientRect();
+    clip.right = std::max(clip.right, client.right);
+    clip.bottom = std::max(clip.bottom, client.bottom);
     const int shift = old - value;
     viewport()->scroll(nBar == 0 ? shift : 0, nBar == 1 ? shift : 0, clip.ToQRect());
     m_pGrid->SetScrollOffset(nBar, value);
