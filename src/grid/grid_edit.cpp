@@ -107,6 +107,19 @@ void CGridEdit::FilterHex() {
     setModified(true);
 }
 
+// Copy and paste are the grid's commands, as their menu items are: the editor lets their
+// keys go to the window's shortcuts instead of copying its own text.
+bool CGridEdit::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Paste)) {
+            event->ignore();
+            return true;
+        }
+    }
+    return QLineEdit::event(event);
+}
+
 // Enter and Escape belong to the grid, never to a dialog or view around the editor; no key
 // goes on to the view, which hears them through the hook instead.
 void CGridEdit::keyPressEvent(QKeyEvent* event) {

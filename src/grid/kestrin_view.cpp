@@ -54,7 +54,7 @@ CKestrinView::CKestrinView() : CBaseScrlView(true), m_pList(new CElementListCtrl
     OnUpdateCommand(ID_EDIT_COPY, &CKestrinView::OnUpdateEditCopy);
     OnUpdateCommand(ID_EDIT_PASTE, &CKestrinView::OnUpdateEditPaste);
     OnCommand(ID_FILE_PRINT, &CKestrinView::OnFilePrint);
-    OnCommand(ID_FILE_PRINT_DIRECT, &CKestrinView::OnFilePrint);
+    OnCommand(ID_FILE_PRINT_DIRECT, &CKestrinView::OnFilePrintDirect);
     OnCommand(ID_FILE_PRINT_PREVIEW, &CKestrinView::OnFilePrintPreview);
 }
 
@@ -74,6 +74,11 @@ void CKestrinView::OnUpdate(CView* sender, long hint, CObject* hintObject) {
     CKestrinDoc* doc = GetDocument();
     std::unique_ptr<ElementChain> chain = doc ? doc->OpenCurrent() : nullptr;
     m_thisUpdate = {};
+    if (chain && !chain->GetLast()) {
+        chain->ReleaseAll();
+        chain.reset();
+        doc->Unlock();
+    }
     if (chain) {
         if (doc->GetCurIsStorage()) {
             ShowList(true);
@@ -155,10 +160,13 @@ DWORD CKestrinView::GetListStyle() const {
     return m_pList->GetListStyle() & LVS_TYPEMASK;
 }
 
+// A key the page acts on goes no further up the windows.
 void CKestrinView::keyPressEvent(QKeyEvent* event) {
-    if (m_bHexMode && IsNavigationKey(event->key()))
-        GetGrid()->OnGridKeyDown(event->key());
     CBaseScrlView::keyPressEvent(event);
+    if (m_bHexMode && IsNavigationKey(event->key())) {
+        GetGrid()->OnGridKeyDown(event->key());
+        event->accept();
+    }
 }
 
 void CKestrinView::paintEvent(QPaintEvent* event) {
@@ -197,20 +205,28 @@ void CKestrinView::OnEditPaste() {
     GetGrid()->PasteCells(QStringLiteral("\t"));
 }
 
+// Cells copy and paste only while the page shows: the list's elements are not cells.
 void CKestrinView::OnUpdateEditCopy(CCmdUI* ui) {
-    ui->Enable(GetGrid()->IsSelectActive());
+    ui->Enable(m_bHexMode && GetGrid()->IsSelectActive());
 }
 
 void CKestrinView::OnUpdateEditPaste(CCmdUI* ui) {
     const QMimeData* data =
         QApplication::clipboard() ? QApplication::clipboard()->mimeData() : nullptr;
-    ui->Enable(data && (data->hasFormat(QString::fromLatin1(kGridMimeType)) || data->hasText()));
+    ui->Enable(m_bHexMode && data &&
+               (data->hasFormat(QString::fromLatin1(kGridMimeType)) || data->hasText()));
 }
 
 void CKestrinView::OnFilePrint() {
     QPrinter printer;
     if (ExecPrintDialog(&printer, this))
         Print(&printer);
+}
+
+// To the default printer, without asking.
+void CKestrinView::OnFilePrintDirect() {
+    QPrinter printer;
+    Print(&printer);
 }
 
 void CKestrinView::OnFilePrintPreview() {
@@ -223,7 +239,9 @@ void CKestrinView::OnFilePrintPreview() {
 // The hex page as the grid draws it, or the list as it shows, scaled down to the page's
 // width when it is wider.
 void CKestrinView::Print(QPrinter* printer) {
-    QPainter painter(printer);
+    QPainter painter;
+    if (!painter.begin(printer))
+        return;
     const QRect page = printer->pageLayout().paintRectPixels(printer->resolution());
     const QSize drawn = m_bHexMode ? viewport()->size() : m_pList->size();
     CRect grid;

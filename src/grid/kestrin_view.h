@@ -57,6 +57,7 @@ private:
     void OnUpdateEditCopy(CCmdUI* ui);
     void OnUpdateEditPaste(CCmdUI* ui);
     void OnFilePrint();
+    void OnFilePrintDirect();
     void OnFilePrintPreview();
 
     CElementListCtrl* m_pList = nullptr;

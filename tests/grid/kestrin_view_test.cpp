@@ -130,10 +130,10 @@ private slots:
         QCOMPARE(m_view->GetGrid()->GetCurCol(), 4);
         data[18] = 0x4F;
 
-        // Two pasted lines land on two rows from the current cell on; a field that is no
-        // number writes 0.
+        // Ctrl+V in the editor pastes cells: two lines land on two rows from the current
+        // cell on; a field that is no number writes 0.
         QApplication::clipboard()->setText(QStringLiteral("01\t02\r\nx3\t04\r\n"));
-        Page(ID_EDIT_PASTE);
+        QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
         data.replace(19, 2, QByteArray("\x01\x02", 2));
         data.replace(35, 2, QByteArray("\x00\x04", 2));
         QCOMPARE(CurrentStreamBytes(doc), data);
