@@ -25,7 +25,7 @@ public:
 
     // The bytes a loading archive has not read yet.
     qint64 BytesLeft() const;
-    // Whether count records of at least minSize bytes each can still be read. When they
+    // Whether count records of at least minSize (> 0) bytes each can still be read. When they
     // cannot, the archive is marked failed: a count a damaged file claims never sizes an
     // allocation or a loop.
     bool CanRead(std::uint64_t count, qint64 minSize);
