@@ -28,6 +28,7 @@ CKestrinDoc::CKestrinDoc() {
     OnUpdateCommand(ID_NEW_STREAM, &CKestrinDoc::OnUpdateNewElement);
     OnUpdateCommand(ID_FILE_SAVE, &CKestrinDoc::OnUpdateSave);
     OnUpdateCommand(ID_FILE_SAVE_AS, &CKestrinDoc::OnUpdateSave);
+    AddViewCommands();
 }
 
 CKestrinDoc::~CKestrinDoc() {

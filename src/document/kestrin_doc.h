@@ -15,6 +15,7 @@
 
 class CCmdUI;
 class CElementTree;
+class CPageView;
 
 class CKestrinDoc : public CBaseDoc {
 public:
@@ -59,6 +60,10 @@ public:
     void ResetPage() { m_pageOffset = 0; }
     void SetPageOffset(ULONGLONG offset) { m_pageOffset = offset; }
     ULONGLONG GetPageOffset() const { return m_pageOffset; }
+    // The size of the stream the hex page shows, as the view last read it.
+    void SetStreamSize(ULONGLONG size) { m_streamSize = size; }
+    // The view that shows the hex page and the element list; null when there is none.
+    CPageView* GetKestrinView() const;
     IStorage* GetRootStorage() const { return m_pRootStorage; }
     // The typed value view's number base (0 decimal, 1 hexadecimal) and its columns.
     int GetValueRadix() const { return m_nValueRadix; }
@@ -84,6 +89,13 @@ private:
     void OnUpdateElementDelete(CCmdUI* ui);
     void OnUpdateNewElement(CCmdUI* ui);
     void OnUpdateSave(CCmdUI* ui);
+    // Paging through the current stream and the element list's styles (kestrin_doc_view.cpp).
+    void AddViewCommands();
+    void OnPage(UINT id);
+    void OnUpdatePageBack(CCmdUI* ui);
+    void OnUpdatePageForward(CCmdUI* ui);
+    void OnListStyle(UINT id);
+    void OnUpdateListStyle(CCmdUI* ui);
 
     CDocumentLock m_lock;
     int m_nValueRadix = 0;
@@ -92,6 +104,7 @@ private:
     IStorage* m_pRootStorage = nullptr;
     BOOL m_bCurIsStorage = TRUE;
     ULONGLONG m_pageOffset = 0;
+    ULONGLONG m_streamSize = 0;
     BOOL m_bReadOnly = FALSE;
     BOOL m_bReadOnlySuffixPending = TRUE;
     // The file has 4096-byte sectors: its private copy and its copies under new names too.

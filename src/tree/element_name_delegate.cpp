@@ -2,6 +2,8 @@
 
 #include <QLineEdit>
 
+#include "element_name_text.h"
+
 ElementNameDelegate::ElementNameDelegate(EndEdit endEdit, QObject* parent)
     : QStyledItemDelegate(parent), m_endEdit(std::move(endEdit)) {}
 
@@ -13,16 +15,4 @@ void ElementNameDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
                                        const QModelIndex& index) const {
     if (auto* line = qobject_cast<QLineEdit*>(editor))
         m_endEdit(index, line->text());
-}
-
-QString EscapeElementName(const QString& name) {
-    QString shown;
-    shown.reserve(name.size());
-    for (QChar c : name) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            shown += c;
-    }
-    return shown;
 }

@@ -20,6 +20,3 @@ public:
 private:
     EndEdit m_endEdit;
 };
-
-// name with every character below 0x20 (and DEL) written as \xNN.
-QString EscapeElementName(const QString& name);

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "grid.h"
+#include "hex_page.h"
 #include "platform_setup.h"
 
 namespace {
@@ -25,32 +26,16 @@ public:
     std::vector<CRect> areas;
 };
 
-// The hex page: an offset column, 16 byte columns and a text column; 16 rows under a header.
+// The hex page, with bytes in every cell and a text column too long for its cell.
 void BuildHexGrid(CGrid& grid, CGridHost* host) {
     grid.Create({}, host, true);
-    grid.SetColCount(18);
-    grid.SetRowCount(17);
-    grid.SetColWidth(0, 125);
-    grid.SetColWidth(17, 120);
-    for (int r = 0; r < 17; ++r)
-        grid.SetRowHeight(r, 18);
-    for (int r = 0; r < 17; ++r)
-        for (int c = 0; c < 18; ++c) {
-            const UINT bottom = r == 16 ? GCS_BOTTOMLINE : 0;
-            const UINT style = r == 0   ? (c == 0 ? GCS_HEADER : GCS_COLHEAD)
-                               : c == 0 ? GCS_ROWHEAD | bottom
-                               : c < 17 ? GCS_EDIT | GCS_HEX | bottom
-                                        : GCS_RIGHTLINE | GCS_DOUBLELEFT | bottom;
-            grid.Cell(r, c).m_nStyle = style;
-            const auto hex = [](int value, int width) {
-                return QStringLiteral("%1").arg(value, width, 16, QChar('0')).toUpper();
-            };
+    LayoutHexGrid(grid);
+    for (int r = 1; r < 17; ++r) {
+        for (int c = 1; c < 17; ++c)
             grid.SetCellText(r, c,
-                             r == 0   ? (c == 17 ? QStringLiteral("内容") : hex(c - 1, 2))
-                             : c == 0 ? "00000000 " + hex((r - 1) * 16, 8)
-                             : c < 17 ? hex(r * c % 256, 2)
-                                      : QStringLiteral("ｶﾅ漢字 text that is cut off"));
-        }
+                             QStringLiteral("%1").arg(r * c % 256, 2, 16, QChar('0')).toUpper());
+        grid.SetCellText(r, 17, QStringLiteral("ｶﾅ漢字 text that is cut off"));
+    }
 }
 
 // The highlighted cells as runs of columns by row: "2:5-16 3:1-16".

@@ -6,6 +6,7 @@
 
 #include "doc_test_support.h"
 #include "element_name_delegate.h"
+#include "element_name_text.h"
 #include "resource_ids.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The menus: 128 while no document window is open, 129 for compound-file windows, 130 for
-// stream-definition windows, 155 the storage tree's context menu. The first recent-file item
-// stands for the whole list.
+// stream-definition windows, 154 the hex page's and 155 the storage tree's context menus.
+// The first recent-file item stands for the whole list.
 #include "resource_ids.h"
 #include "resource_tables.h"
 
@@ -107,6 +107,16 @@ const MenuResource kMenus[] = {
          BarItems({}),
          WindowMenu(),
          HelpMenu("ﾊﾞｰｼﾞｮﾝ情報(Kestrin) (&A)..."),
+     }},
+    {IDR_PAGE_CONTEXT,
+     {
+         MenuPopup("Context", {MenuCommand(ID_EDIT_COPY, "ｺﾋﾟｰ(&C)\tCtrl+C"),
+                               MenuCommand(ID_EDIT_PASTE, "貼り付け(&P)\tCtrl+V"), MenuSeparator(),
+                               MenuCommand(ID_STREAM_RESIZE, "サイズ変更..."), MenuSeparator(),
+                               MenuCommand(ID_PAGE_FIRST, "先頭(&R)"),
+                               MenuCommand(ID_PAGE_PREV, "戻る(&B)"),
+                               MenuCommand(ID_PAGE_NEXT, "進む(&N)"),
+                               MenuCommand(ID_PAGE_LAST, "最終(&F)")}),
      }},
     {IDR_CONTEXT,
      {

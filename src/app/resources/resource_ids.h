@@ -5,6 +5,7 @@
 
 #include "document_ids.h"
 #include "framework_ids.h"
+#include "grid_ids.h"
 #include "tree_ids.h"
 
 // Menus, toolbars and accelerators, and the strings of the main frame and the templates.
@@ -15,14 +16,7 @@ constexpr UINT IDR_STRMDEFTYPE = 130;
 constexpr UINT IDC_STRMDEF_COMBO = 136;
 
 // Commands.
-constexpr UINT ID_PAGE_FIRST = 32771;
-constexpr UINT ID_PAGE_PREV = 32772;
-constexpr UINT ID_PAGE_NEXT = 32773;
-constexpr UINT ID_PAGE_LAST = 32774;
 constexpr UINT ID_BYTE_EDIT = 32778;
-constexpr UINT ID_VIEW_LARGEICON = 32781;
-constexpr UINT ID_VIEW_SMALLICON = 32782;
-constexpr UINT ID_VIEW_DETAILS = 32783;
 constexpr UINT ID_STRMDEF_OPEN = 32784;
 constexpr UINT ID_STREAM_RESIZE = 32789;
 constexpr UINT ID_STRMDEF_PLACE = 32790;
