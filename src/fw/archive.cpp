@@ -6,6 +6,17 @@
 
 CArchive::CArchive(QIODevice* file, Mode mode) : m_file(file), m_mode(mode) {}
 
+qint64 CArchive::BytesLeft() const {
+    return m_file->bytesAvailable();
+}
+
+bool CArchive::CanRead(std::uint64_t count, qint64 minSize) {
+    if (!m_failed && count <= static_cast<std::uint64_t>(BytesLeft() / minSize))
+        return true;
+    m_failed = true;
+    return false;
+}
+
 void CArchive::Write(const void* data, qint64 size) {
     if (!m_failed && m_file->write(static_cast<const char*>(data), size) != size)
         m_failed = true;
@@ -91,7 +102,7 @@ CArchive& CArchive::operator>>(QByteArray& countedString) {
     }
     countedString.clear();
     // A length beyond the end of the file is damage, not a reason to allocate it.
-    if (m_failed || length > m_file->bytesAvailable()) {
+    if (m_failed || length > BytesLeft()) {
         m_failed = true;
         return *this;
     }

@@ -20,6 +20,15 @@ public:
     bool IsLoading() const { return m_mode == load; }
     bool IsStoring() const { return m_mode == store; }
     bool IsFailed() const { return m_failed; }
+    // Marks the archive failed: what a reader does when the bytes contradict themselves.
+    void SetFailed() { m_failed = true; }
+
+    // The bytes a loading archive has not read yet.
+    qint64 BytesLeft() const;
+    // Whether count records of at least minSize (> 0) bytes each can still be read. When they
+    // cannot, the archive is marked failed: a count a damaged file claims never sizes an
+    // allocation or a loop.
+    bool CanRead(std::uint64_t count, qint64 minSize);
 
     void Write(const void* data, qint64 size);
     // Reads exactly size bytes, or marks the archive failed and clears data.

@@ -109,7 +109,7 @@ bool CDocument::OnOpenDocument(const QString& path) {
     Serialize(archive);
     if (archive.IsFailed()) {
         DeleteContents();
-        AfxMessageBox(AfxLoadString(AFX_IDP_FAILED_TO_OPEN_DOC));
+        ReportSaveLoadException(path, false, AFX_IDP_FAILED_TO_OPEN_DOC);
         return false;
     }
     SetModifiedFlag(false);
@@ -127,11 +127,15 @@ bool CDocument::OnSaveDocument(const QString& path) {
         saved = !archive.IsFailed() && file.commit();
     }
     if (!saved) {
-        AfxMessageBox(AfxLoadString(AFX_IDP_FAILED_TO_SAVE_DOC));
+        ReportSaveLoadException(path, true, AFX_IDP_FAILED_TO_SAVE_DOC);
         return false;
     }
     SetModifiedFlag(false);
     return true;
+}
+
+void CDocument::ReportSaveLoadException(const QString&, bool, UINT defaultId) {
+    AfxMessageBox(AfxLoadString(defaultId));
 }
 
 void CDocument::OnCloseDocument() {

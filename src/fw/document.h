@@ -48,6 +48,9 @@ public:
     // an override does its own work first and calls this last.
     virtual void OnCloseDocument();
     virtual void DeleteContents() {}
+    // Tells the user that reading or writing the file through Serialize failed; defaultId is
+    // the framework's message. A document with a file form of its own may name the damage.
+    virtual void ReportSaveLoadException(const QString& path, bool saving, UINT defaultId);
 
     // Asks "save changes?" when modified: Yes saves, No drops the changes, Cancel answers
     // false and the document stays open.

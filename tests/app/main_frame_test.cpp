@@ -125,7 +125,7 @@ private slots:
     }
 
     // A file that is no compound file is reported and still gets a window; a .stm file, in
-    // any case, is a stream definition.
+    // any case, is a stream definition (here an empty one).
     void otherFilesOnTheCommandLine() {
         RecordingMessageBox boxes;
         CMainFrame* frame = Start({File(QStringLiteral("notes.txt"), "plain text\n")});
@@ -134,10 +134,10 @@ private slots:
         auto* doc = dynamic_cast<CKestrinDoc*>(frame->GetActiveDocument());
         QVERIFY(doc && !doc->GetRootStorage());
 
-        frame = Start({File(QStringLiteral("defs.STM"), "plain text\n")});
+        frame = Start({File(QStringLiteral("defs.STM"), QByteArray(12, 0).replace(0, 1, "\1"))});
         QVERIFY(dynamic_cast<CStrmDefDoc*>(frame->GetActiveDocument()));
         QCOMPARE(ShownBar(frame), int(IDR_STRMDEFTYPE));
-        QVERIFY(!frame->IsCommandEnabled(ID_FILE_SAVE));
+        QVERIFY(frame->IsCommandEnabled(ID_FILE_SAVE));
     }
 
     // Without arguments: the empty frame, New with both kinds by their names, windows of
