@@ -27,6 +27,12 @@ public:
     // Writes count bytes at offset into the current stream, growing it with zeros first when
     // offset lies beyond its end; the number of bytes written (0 when a storage is current).
     virtual ULONG WriteCurrentStream(ULARGE_INTEGER offset, const BYTE* data, ULONG count) = 0;
+    // The current element's name, and the current stream's size (0 when it cannot be asked).
+    virtual QString GetCurrentName() const = 0;
+    virtual ULARGE_INTEGER GetCurrentStreamSize() = 0;
+    // Sets the current stream's size, growing it with zero bytes; a size the file cannot
+    // hold is reported and leaves the stream as it was (false).
+    virtual bool ResizeCurrentStream(ULARGE_INTEGER newSize) = 0;
     // Deletes the element of item (null: the current one); the root is never deleted.
     virtual void DeleteElement(QTreeWidgetItem* item) = 0;
     virtual void CreateNewStorage() = 0;

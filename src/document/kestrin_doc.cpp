@@ -29,6 +29,7 @@ CKestrinDoc::CKestrinDoc() {
     OnUpdateCommand(ID_FILE_SAVE, &CKestrinDoc::OnUpdateSave);
     OnUpdateCommand(ID_FILE_SAVE_AS, &CKestrinDoc::OnUpdateSave);
     AddViewCommands();
+    AddStreamCommands();
 }
 
 CKestrinDoc::~CKestrinDoc() {

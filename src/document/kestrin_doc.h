@@ -96,6 +96,11 @@ private:
     void OnUpdatePageForward(CCmdUI* ui);
     void OnListStyle(UINT id);
     void OnUpdateListStyle(CCmdUI* ui);
+    // Resizing the current stream and writing one byte of it (kestrin_doc_stream.cpp).
+    void AddStreamCommands();
+    void OnStreamResize();
+    void OnByteEdit();
+    void OnUpdateStreamCommand(CCmdUI* ui);
 
     CDocumentLock m_lock;
     int m_nValueRadix = 0;

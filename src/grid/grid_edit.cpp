@@ -6,6 +6,7 @@
 
 #include "beep.h"
 #include "grid_cell.h"
+#include "hex_input.h"
 
 namespace {
 
@@ -31,13 +32,6 @@ bool IsCommitKey(int key) {
 
 bool IsEnterOrEscape(int key) {
     return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
-}
-
-int LeadingHexLength(const QString& text) {
-    const auto end = std::find_if_not(text.begin(), text.end(), [](QChar ch) {
-        return QStringLiteral("1234567890abcdefABCDEF").contains(ch);
-    });
-    return static_cast<int>(end - text.begin());
 }
 
 } // namespace

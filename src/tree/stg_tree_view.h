@@ -43,12 +43,12 @@ public:
     std::unique_ptr<ElementChain> OpenCurrentElement(BOOL* isStorage) override;
     void SetRootStorage(IStorage* root) override { m_pRootStorage = root; }
     void Refresh() override;
-    QString GetCurrentName() const;
+    QString GetCurrentName() const override;
     // The current stream's size; 0 when it cannot be opened or asked.
-    ULARGE_INTEGER GetCurrentStreamSize();
+    ULARGE_INTEGER GetCurrentStreamSize() override;
     // Sets the current stream's size, growing it with zero bytes. A size the file cannot
     // hold is reported and leaves the stream as it was; false then.
-    bool ResizeCurrentStream(ULARGE_INTEGER newSize);
+    bool ResizeCurrentStream(ULARGE_INTEGER newSize) override;
     ULONG WriteCurrentStream(ULARGE_INTEGER offset, const BYTE* data, ULONG count) override;
 
     void DeleteElement(QTreeWidgetItem* item) override;
