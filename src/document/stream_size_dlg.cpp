@@ -17,10 +17,15 @@ namespace {
 
 constexpr int kHexDigits = 16;
 
+constexpr int kDecimalDigits = 20;
+
+// Wide enough for the longest size: 20 decimal or 16 hexadecimal digits.
 QLineEdit* SizeField(QWidget* parent, bool readOnly) {
     auto* edit = new QLineEdit(parent);
     edit->setAlignment(Qt::AlignRight);
     edit->setReadOnly(readOnly);
+    const QString widest(kDecimalDigits, u'0');
+    edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(widest) + 12);
     return edit;
 }
 
