@@ -18,5 +18,10 @@ inline constexpr char kValueLabel[] = "値";
 inline constexpr char kBeyondSizeQuestion[] =
     "位置(%1 %2)がサイズ(%3 %4)を超えています。\nそのまま書きこみますか？";
 
+inline constexpr char kGotoTitle[] = "指定位置へ移動";
+inline constexpr char kGotoHexadecimal[] = "16進数";
+inline constexpr char kGotoDecimal[] = "10進数";
+inline constexpr char kPositionBeyondEnd[] = "位置がストリームのサイズを超えています。";
+
 inline constexpr char kOkButton[] = "OK";
 inline constexpr char kCancelButton[] = "ｷｬﾝｾﾙ";

@@ -15,5 +15,7 @@ constexpr UINT ID_VIEW_DETAILS = 32783;
 constexpr UINT ID_NEW_STORAGE = 32787;
 constexpr UINT ID_NEW_STREAM = 32788;
 constexpr UINT ID_STREAM_RESIZE = 32789;
+// Our own: the page holding a position typed in, with that byte current.
+constexpr UINT ID_GOTO_POSITION = 32798;
 constexpr UINT ID_VALUE_DECIMAL = 32791;
 constexpr UINT ID_VALUE_HEX = 32792;

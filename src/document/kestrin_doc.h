@@ -100,6 +100,7 @@ private:
     void AddStreamCommands();
     void OnStreamResize();
     void OnByteEdit();
+    void OnGotoPosition();
     void OnUpdateStreamCommand(CCmdUI* ui);
 
     CDocumentLock m_lock;

@@ -18,4 +18,6 @@ public:
     virtual DWORD GetListStyle() const = 0;
     // True while the hex page shows; false while the element list does.
     virtual bool IsHexMode() const = 0;
+    // Makes the byte at index (0 to 255) of the page shown the current cell.
+    virtual void SetCurrentByte(int index) = 0;
 };

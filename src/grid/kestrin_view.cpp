@@ -161,6 +161,15 @@ DWORD CKestrinView::GetListStyle() const {
 }
 
 // A key the page acts on goes no further up the windows.
+// The cell takes the focus as a click on it does, ready to be typed over.
+void CKestrinView::SetCurrentByte(int index) {
+    CGrid* grid = GetGrid();
+    grid->ClearSelection(false);
+    grid->SetCurCell(index % kHexRowBytes + 1, index / kHexRowBytes + 1, true);
+    grid->SetSelectActive(true);
+    SetGridFocus(true);
+}
+
 void CKestrinView::keyPressEvent(QKeyEvent* event) {
     CBaseScrlView::keyPressEvent(event);
     if (m_bHexMode && IsNavigationKey(event->key())) {

@@ -31,6 +31,7 @@ public:
     void SetListStyle(DWORD style) override;
     DWORD GetListStyle() const override;
     bool IsHexMode() const override { return m_bHexMode; }
+    void SetCurrentByte(int index) override;
 
     // What the view shows, drawn on the printer's pages.
     void Print(QPrinter* printer);

@@ -1,11 +1,15 @@
 // The stream commands with their dialogs, filled in as a user does: the size shown three
 // ways and followed as it is typed, a smaller size confirmed, one byte written inside and
-// past the end, and a position the file cannot hold refused with the file unchanged.
+// past the end, a position the file cannot hold refused with the file unchanged, and going
+// to a position.
 #include <QLineEdit>
+#include <QRadioButton>
 #include <functional>
 
 #include "byte_edit_dlg.h"
 #include "doc_test_support.h"
+#include "goto_position_dlg.h"
+#include "kestrin_view.h"
 #include "modal_dialog.h"
 #include "resource_ids.h"
 #include "stream_size_dlg.h"
@@ -116,6 +120,26 @@ private slots:
         writeByte(QStringLiteral("1FFFFFFFF"), QStringLiteral("1"));
         QCOMPARE(boxes.texts.size(), 2);
         QCOMPARE(CurrentStreamBytes(doc).size(), 17);
+
+        // Going to a position: past the end is refused; in decimal, 16 is row 2's first byte.
+        boxes.texts.clear();
+        dialogs.script = [&](QDialog& shown) {
+            auto& dialog = dynamic_cast<CGotoPositionDlg&>(shown);
+            Type(dialog.GetPositionEdit(), QStringLiteral("11"));
+            dialog.accept();
+            QCOMPARE(dialog.result(), int(QDialog::Rejected));
+            dialog.GetDecimalButton()->setChecked(true);
+            Type(dialog.GetPositionEdit(), QStringLiteral("16x"));
+            QCOMPARE(dialog.GetPositionEdit()->text(), QStringLiteral("16"));
+            dialog.accept();
+        };
+        QVERIFY(Send(ID_GOTO_POSITION));
+        QCOMPARE(boxes.texts,
+                 QStringList{QString::fromUtf16(u"位置がストリームのサイズを超えています。")});
+        CGrid* grid = doc->GetView<CKestrinView>()->GetGrid();
+        QCOMPARE(grid->GetCurRow(), 2);
+        QCOMPARE(grid->GetCurCol(), 1);
+        QVERIFY(grid->IsSelectActive());
         doc->OnCloseDocument();
         QCOMPARE(ReadFile(path), before);
     }

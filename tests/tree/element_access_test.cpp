@@ -11,6 +11,7 @@ public:
     void SetListStyle(DWORD) override {}
     DWORD GetListStyle() const override { return LVS_REPORT; }
     bool IsHexMode() const override { return true; }
+    void SetCurrentByte(int) override {}
 };
 class OtherView : public QWidget, public CView {};
 

@@ -19,6 +19,7 @@ const AcceleratorResource kAccelerators[] = {
          {Qt::CTRL | Qt::Key_Insert, ID_EDIT_COPY},
          {Qt::CTRL | Qt::Key_V, ID_EDIT_PASTE},
          {Qt::SHIFT | Qt::Key_Insert, ID_EDIT_PASTE},
+         {Qt::CTRL | Qt::Key_G, ID_GOTO_POSITION},
          {Qt::Key_F6, ID_NEXT_PANE},
          {Qt::SHIFT | Qt::Key_F6, ID_PREV_PANE},
      }},

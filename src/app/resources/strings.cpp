@@ -48,6 +48,7 @@ const StringResource kStringTable[] = {
     {ID_PAGE_PREV, "ストリームの前の256バイトへ移動\n戻る"},
     {ID_PAGE_NEXT, "ストリームの次の256バイトへ移動\n進む"},
     {ID_PAGE_LAST, "ストリームの最後へ移動\n最終"},
+    {ID_GOTO_POSITION, "ストリームの指定した位置へ移動\n指定位置へ移動"},
     {ID_ELEMENT_DELETE, "アイテムの削除\n削除"},
     {ID_BYTE_EDIT, "1バイト編集\n1バイト編集"},
     {ID_VIEW_LARGEICON, "大きいｱｲｺﾝで表示\n大きいｱｲｺﾝ"},
