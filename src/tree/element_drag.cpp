@@ -11,16 +11,19 @@
 #include "transfer_mime_data.h"
 #include "tree_messages.h"
 
+QMimeData* CStgTreeView::MakeDragData(QTreeWidgetItem* item) {
+    return new CTransferMimeData(MakeTransferImage(item, ImageOf(item)), this, PathOf(item));
+}
+
 void CStgTreeView::startDrag(Qt::DropActions) {
     QTreeWidgetItem* item = currentItem();
     const int image = ImageOf(item);
     if (image != ImageStorage && image != ImageStream)
         return;
     // A drag whose image could not be made still runs; its drop does nothing.
-    auto* data = new CTransferMimeData(MakeTransferImage(item, image), this, PathOf(item));
     m_hDragItem = nullptr;
     auto* drag = new QDrag(this);
-    drag->setMimeData(data);
+    drag->setMimeData(MakeDragData(item));
     drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
     m_hDragItem = nullptr;
 }

@@ -83,6 +83,9 @@ public:
     // is in place. FALSE when not every element was pasted (reported, answered No or
     // cancelled); what was pasted before stays.
     BOOL PasteTransferImage(const QByteArray& image, QTreeWidgetItem* target, DROPEFFECT mode);
+    // What a drag of item carries: its transfer image (none when it could not be made), this
+    // view and the item's place in it. The caller owns the data.
+    QMimeData* MakeDragData(QTreeWidgetItem* item);
     // Pastes the element image of data (null: the clipboard) into target; FALSE when data
     // holds none.
     BOOL PasteFrom(QTreeWidgetItem* target, DROPEFFECT mode, const QMimeData* data);

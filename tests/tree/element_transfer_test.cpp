@@ -2,7 +2,6 @@
 // within a file and between files, and drops delivered as the platform delivers them. The
 // files are read back by olefile and checked by kestrin-cfb.
 #include <QClipboard>
-#include <QCryptographicHash>
 #include <QMimeData>
 
 #include "frame_wnd.h"
@@ -14,14 +13,6 @@
 namespace {
 
 const QString kCopy = QStringView(u"コピー～").toString();
-
-// The item's path below the root item, as a drag of it names it.
-QStringList PathOf(QTreeWidgetItem* item) {
-    QStringList path;
-    for (; item && item->parent(); item = item->parent())
-        path.prepend(item->text(0));
-    return path;
-}
 
 // A progress presenter whose user cancels at once.
 class CancellingProgress final : public ProgressPresenter {
@@ -71,16 +62,8 @@ private:
         return drop.isAccepted();
     }
     // What a drag of the item at path out of doc's tree carries.
-    static std::unique_ptr<CTransferMimeData> DragOf(CKestrinDoc* doc, const QString& path) {
-        CStgTreeView* tree = TreeOf(doc);
-        QTreeWidgetItem* item = Item(doc, path);
-        return std::make_unique<CTransferMimeData>(
-            tree->MakeTransferImage(item, CStgTreeView::ImageOf(item)), tree, PathOf(item));
-    }
-    void Save(CKestrinDoc* doc) {
-        TreeOf(doc)->GetParentFrame()->SetActiveView(TreeOf(doc));
-        QVERIFY(doc->OnSaveDocument(doc->GetPathName()));
-        QCOMPARE(doc->GetLockDepth(), 0);
+    static std::unique_ptr<QMimeData> DragOf(CKestrinDoc* doc, const QString& path) {
+        return std::unique_ptr<QMimeData>(TreeOf(doc)->MakeDragData(Item(doc, path)));
     }
 
 private slots:
@@ -125,15 +108,11 @@ private slots:
         QVERIFY(Item(doc, QStringLiteral("Box/Sub/Box/Sub")));
         QVERIFY(!Item(doc, QStringLiteral("Box/Sub/Box/Sub/Box")));
         QCOMPARE(boxes.texts, QStringList());
+        QVERIFY(doc->OnSaveDocument(doc->GetPathName()));
         QCOMPARE(doc->GetLockDepth(), 0);
-        Save(doc);
-        const QString md5 =
-            QString::fromLatin1(QCryptographicHash::hash(a, QCryptographicHash::Md5).toHex());
-        QStringList expected{QStringLiteral("A=") + md5, QStringLiteral("Sub")};
-        for (const QString& name : copies)
-            expected << name + u'=' + md5;
-        expected.sort();
-        QCOMPARE(OleDigests(doc->GetPathName(), QStringLiteral("Box/Sub/Box")), expected);
+        QStringList box = OleDigests(doc->GetPathName(), QStringLiteral("Box"));
+        box.removeIf([](const QString& entry) { return entry.startsWith(u"Sub/"); });
+        QCOMPARE(OleDigests(doc->GetPathName(), QStringLiteral("Box/Sub/Box")), box);
     }
 
     // A large subtree between two files: every byte arrives, and both readers agree.
@@ -150,7 +129,7 @@ private slots:
         CKestrinDoc* to = OpenNew(QStringLiteral("to.cfb"), {{QStringLiteral("Other"), "x"}});
         QVERIFY(Command(from, QStringLiteral("Big"), ID_EDIT_COPY));
         QVERIFY(Command(to, QString(), ID_EDIT_PASTE));
-        Save(to);
+        QVERIFY(to->OnSaveDocument(to->GetPathName()));
         QVERIFY(boxes.texts.isEmpty());
         const QStringList expected = OleDigests(from->GetPathName(), QStringLiteral("Big"));
         QCOMPARE(expected.size(), 1001);
@@ -164,11 +143,9 @@ private slots:
     // Data under our type that is no sound compound file is refused with the storage error box.
     void foreignDataIsRefused() {
         CKestrinDoc* doc = OpenNew(QStringLiteral("foreign.cfb"), {{QStringLiteral("S"), "s"}});
-        HGLOBAL image = TreeOf(doc)->MakeTransferImage(Item(doc, QStringLiteral("S")),
-                                                       CStgTreeView::ImageStream);
-        const QByteArray whole(static_cast<const char*>(GlobalLock(image)),
-                               static_cast<qsizetype>(GlobalSize(image)));
-        GlobalFree(image);
+        const QString type = QString::fromLatin1(kElementMimeType);
+        QVERIFY(Command(doc, QStringLiteral("S"), ID_EDIT_COPY));
+        const QByteArray whole = QGuiApplication::clipboard()->mimeData()->data(type);
         QByteArray scrambled = whole;
         for (int i = 512; i < scrambled.size(); i += 7)
             scrambled[i] = static_cast<char>(0xFF);
@@ -176,7 +153,7 @@ private slots:
              {QByteArray("not a compound file"), whole.left(700), scrambled}) {
             RecordingMessageBox boxes;
             auto* data = new QMimeData;
-            data->setData(QString::fromLatin1(kElementMimeType), bytes);
+            data->setData(type, bytes);
             QGuiApplication::clipboard()->setMimeData(data);
             Command(doc, QString(), ID_EDIT_PASTE);
             QCOMPARE(boxes.texts.size(), 1);

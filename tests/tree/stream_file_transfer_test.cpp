@@ -4,9 +4,8 @@
 #include <QDir>
 #include <QLineEdit>
 
-#include "doc_test_support.h"
-#include "frame_wnd.h"
 #include "resource_ids.h"
+#include "transfer_test_support.h"
 
 class StreamFileTransferTest : public QObject {
     Q_OBJECT
@@ -16,39 +15,14 @@ private:
     QTemporaryDir m_files;
     std::unique_ptr<KestrinFixture> m_fixture;
     CKestrinDoc* m_doc = nullptr;
-    CStgTreeView* m_tree = nullptr;
 
     QString FilePath(const QString& name) const { return m_files.filePath(name); }
-    void WriteFile(const QString& path, const QByteArray& bytes) const {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-    QTreeWidgetItem* Top(const QString& name) const { return Child(m_tree->GetRootItem(), name); }
-    // Runs a command with item current and the tree the active view.
-    bool Command(QTreeWidgetItem* item, UINT id) {
-        m_tree->setCurrentItem(item);
-        m_tree->GetParentFrame()->SetActiveView(m_tree);
-        return m_tree->GetParentFrame()->SendCommand(id);
-    }
-    // Imports path into the root; the name the new stream got, empty when there is none.
-    QString Import(const QString& path) {
+    QStringList RootNames() const { return ChildTexts(Item(m_doc, QString())); }
+    // Runs the command on the element at path with the file dialog answering file.
+    void Run(const QString& path, UINT id, const QString& file) {
         ScriptedFileDialog dialog;
-        dialog.answer = path;
-        const QStringList before = ChildTexts(m_tree->GetRootItem());
-        Command(m_tree->GetRootItem(), ID_STREAM_IMPORT);
-        if (m_doc->GetLockDepth() != 0)
-            return QStringLiteral("lock left entered");
-        const QStringList after = ChildTexts(m_tree->GetRootItem());
-        for (const QString& name : after)
-            if (!before.contains(name))
-                return name;
-        return {};
-    }
-    void Export(const QString& stream, const QString& path) {
-        ScriptedFileDialog dialog;
-        dialog.answer = path;
-        QVERIFY(Command(Top(stream), ID_STREAM_EXPORT));
+        dialog.answer = file;
+        QVERIFY(Command(m_doc, path, id));
         QCOMPARE(m_doc->GetLockDepth(), 0);
     }
 
@@ -60,10 +34,8 @@ private slots:
         const QString path = FilePath(QStringLiteral("files.cfb"));
         MakeCompoundFile(path, {{QStringLiteral("a.bin"), QByteArray("taken")},
                                 {QStringLiteral("Empty"), QByteArray()},
-                                {QStringLiteral("Data"), QByteArray(200000, 'd')},
-                                {QStringLiteral("Box"), std::nullopt}});
+                                {QStringLiteral("Data"), QByteArray(200000, 'd')}});
         m_doc = m_fixture->Open(path);
-        m_tree = TreeOf(m_doc);
     }
     void cleanup() { m_fixture.reset(); }
 
@@ -79,66 +51,61 @@ private slots:
             {QStringLiteral("a.bin"), QByteArray("fresh"), QStringLiteral("a.bin (1)")},
         };
         for (const auto& c : cases) {
-            const QString path = FilePath(c.file);
-            WriteFile(path, c.bytes);
-            QCOMPARE(Import(path), c.stream);
+            QFile file(FilePath(c.file));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(c.bytes) == c.bytes.size());
+            file.close();
+            Run(QString(), ID_STREAM_IMPORT, file.fileName());
             // The new stream is current with its label open for a new name.
-            QCOMPARE(m_tree->GetCurItem(), Top(c.stream));
-            QVERIFY(m_tree->viewport()->findChild<QLineEdit*>());
+            CStgTreeView* tree = TreeOf(m_doc);
+            QCOMPARE(tree->GetCurItem(), Item(m_doc, c.stream));
+            QVERIFY(tree->viewport()->findChild<QLineEdit*>());
             QCOMPARE(CurrentStreamBytes(m_doc), c.bytes);
         }
         QVERIFY(boxes.texts.isEmpty());
-        QVERIFY(m_doc->IsModified());
         QVERIFY(!m_fixture->Frame()->IsCommandEnabled(ID_STREAM_IMPORT)); // a stream is current
     }
 
     // A file that cannot be opened, or fails while it is read: a message, and no stream.
     void importFailuresLeaveNothing() {
-        const QStringList before = ChildTexts(m_tree->GetRootItem());
+        const QStringList before = RootNames();
         const QString openFailed = QStringView(u"ファイルのオープンに失敗しました。").toString();
         const QString readFailed = QStringView(u"ファイルの読み込みに失敗しました。").toString();
-        const struct {
-            QString path;
-            QString message;
-        } cases[] = {
+        const std::pair<QString, QString> cases[] = {
             {FilePath(QStringLiteral("missing.bin")), openFailed},
             {m_files.path(), openFailed},                   // a folder
             {QStringLiteral("/proc/self/mem"), readFailed}, // opens, but reading fails
         };
-        for (const auto& c : cases) {
+        for (const auto& [path, message] : cases) {
             RecordingMessageBox boxes;
-            QCOMPARE(Import(c.path), QString());
-            QCOMPARE(boxes.texts, QStringList{c.message});
-            QCOMPARE(ChildTexts(m_tree->GetRootItem()), before);
+            Run(QString(), ID_STREAM_IMPORT, path);
+            QCOMPARE(boxes.texts, QStringList{message});
+            QCOMPARE(RootNames(), before);
         }
     }
 
-    void exportEmptyLargeAndOverExisting() {
+    // An empty stream, a stream over a larger file, and a folder that takes no files even
+    // from root: the last brings a message and leaves no file, whole or partial.
+    void exports() {
         RecordingMessageBox boxes;
         const QString empty = FilePath(QStringLiteral("empty.out"));
-        Export(QStringLiteral("Empty"), empty);
-        QVERIFY(QFile::exists(empty));
-        QCOMPARE(QFileInfo(empty).size(), 0);
+        Run(QStringLiteral("Empty"), ID_STREAM_EXPORT, empty);
+        QVERIFY(QFile::exists(empty) && QFileInfo(empty).size() == 0);
         const QString data = FilePath(QStringLiteral("data.out"));
-        WriteFile(data, QByteArray(300000, 'x'));
-        Export(QStringLiteral("Data"), data);
+        QFile old(data);
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(QByteArray(300000, 'x')) == 300000);
+        old.close();
+        Run(QStringLiteral("Data"), ID_STREAM_EXPORT, data);
         QCOMPARE(ReadFile(data), QByteArray(200000, 'd'));
-        QVERIFY(boxes.texts.isEmpty());
-        QVERIFY(!m_doc->IsModified());
-        m_tree->setCurrentItem(Top(QStringLiteral("Box")));
-        QVERIFY(!m_fixture->Frame()->IsCommandEnabled(ID_STREAM_EXPORT));
-    }
+        QVERIFY(boxes.texts.isEmpty() && !m_doc->IsModified());
 
-    // A folder that takes no files, even from root: a message, and no file, whole or partial.
-    void exportFailureLeavesNoFile() {
-        RecordingMessageBox boxes;
-        const QString path = QStringLiteral("/proc/kestrin-export.bin");
-        const QStringList before = QDir(m_files.path()).entryList(QDir::Files);
-        Export(QStringLiteral("Data"), path);
+        const QStringList files = QDir(m_files.path()).entryList(QDir::Files);
+        Run(QStringLiteral("Data"), ID_STREAM_EXPORT, QStringLiteral("/proc/kestrin-export.bin"));
         QCOMPARE(boxes.texts,
                  QStringList{QStringView(u"ファイルの書きこみに失敗しました。").toString()});
-        QVERIFY(!QFile::exists(path));
-        QCOMPARE(QDir(m_files.path()).entryList(QDir::Files), before);
+        QVERIFY(!QFile::exists(QStringLiteral("/proc/kestrin-export.bin")));
+        QCOMPARE(QDir(m_files.path()).entryList(QDir::Files), files);
+        TreeOf(m_doc)->setCurrentItem(Item(m_doc, QString()));
+        QVERIFY(!m_fixture->Frame()->IsCommandEnabled(ID_STREAM_EXPORT)); // a storage is current
     }
 };
 
