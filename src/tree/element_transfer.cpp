@@ -9,6 +9,7 @@
 
 #include "byte_array_lock_bytes.h"
 #include "com_ptr.h"
+#include "global_block.h"
 #include "kestrin_doc.h"
 #include "message_box.h"
 #include "progress.h"
@@ -88,6 +89,17 @@ HRESULT CopyIntoImage(const ElementChain& chain, bool isRoot, bool isStorage, co
     }
     *operation = STG_OP_COPYTO;
     return SUCCEEDED(hr) ? chain.GetLastStorage()->CopyTo(0, nullptr, nullptr, dest.Get()) : hr;
+}
+
+// Room for the whole image at once: a block that grew by doubling would hold the old and the
+// new copy of a large image side by side while it moves. The tables and the directory take
+// about one part in 64 beyond the streams' bytes.
+void ReserveImage(HGLOBAL block, ULONGLONG streamBytes) {
+    try {
+        block->bytes.reserve(streamBytes + streamBytes / 64 + 65536);
+    } catch (const std::exception&) {
+        // Too large to reserve at once: the block grows as it is written, or the copy fails.
+    }
 }
 
 // A failure is told unless the user cancelled: then the user knows already.
@@ -195,6 +207,7 @@ HGLOBAL CStgTreeView::MakeTransferImage(QTreeWidgetItem* item, int kind) {
             chain->GetLastStream()->Stat(&stat, STATFLAG_NONAME);
             total = stat.cbSize.QuadPart;
         }
+        ReserveImage(block, total);
         CProgress progress(QString::fromUtf16(kTextTransfer), static_cast<qint64>(total));
         ComPtr<ILockBytes> memory;
         ComPtr<ILockBytes> counted;
