@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QTreeWidgetItem>
 #include <utility>
 #include <vector>
 
@@ -147,6 +148,15 @@ QString TargetName(const TakenNames& taken, const QString& name, DROPEFFECT mode
     return candidate;
 }
 
+// Whether the element name in target's storage holds item (or is it): a move that replaces
+// that element has taken its own source with it.
+bool HoldsItem(QTreeWidgetItem* target, const QString& name, QTreeWidgetItem* item) {
+    for (; item && item->parent(); item = item->parent())
+        if (item->parent() == target)
+            return CompareElementNames(item->text(0).toStdU16String(), name.toStdU16String()) == 0;
+    return false;
+}
+
 // Copies the image's element name into dest as newName.
 HRESULT PasteElement(IStorage* image, IStorage* dest, const QString& name, bool isStorage,
                      const QString& newName, int* operation) {
@@ -267,6 +277,7 @@ BOOL CStgTreeView::PasteTransferImage(const QByteArray& bytes, QTreeWidgetItem* 
     IStorage* dest = chain->GetLastStorage();
     bool whole = dest != nullptr;
     bool pasted = false;
+    bool sourceReplaced = false;
     TakenNames taken = whole ? ListTakenNames(dest) : TakenNames{};
     for (const ImageElement& element : elements) {
         if (!whole)
@@ -276,6 +287,8 @@ BOOL CStgTreeView::PasteTransferImage(const QByteArray& bytes, QTreeWidgetItem* 
             whole = false;
             break;
         }
+        sourceReplaced = sourceReplaced || (taken.count(newName.toStdU16String()) &&
+                                            HoldsItem(target, newName, m_hDragItem));
         int operation = STG_OP_GENERIC;
         hr = PasteElement(image.Get(), dest, element.name, element.isStorage, newName, &operation);
         if (FAILED(hr)) {
@@ -290,12 +303,14 @@ BOOL CStgTreeView::PasteTransferImage(const QByteArray& bytes, QTreeWidgetItem* 
     }
     image.Reset();
     ReleaseStorageChain(std::move(chain));
-    if (whole && mode == DROPEFFECT_MOVE && m_hDragItem) {
-        QTreeWidgetItem* source = std::exchange(m_hDragItem, nullptr);
+    QTreeWidgetItem* source = std::exchange(m_hDragItem, nullptr);
+    if (whole && mode == DROPEFFECT_MOVE && source && !sourceReplaced)
         DeleteElement(source);
-    }
-    if (pasted)
+    if (pasted) {
         Refresh();
+        ElementsChanged();
+        doc->UpdateAllViews(this);
+    }
     return whole ? TRUE : FALSE;
 }
 
@@ -310,8 +325,5 @@ BOOL CStgTreeView::PasteFrom(QTreeWidgetItem* target, DROPEFFECT mode, const QMi
     }
     PasteTransferImage(data->data(type), target, mode);
     SetDropHilite(nullptr);
-    ElementsChanged();
-    if (CKestrinDoc* doc = GetDocument())
-        doc->UpdateAllViews(this);
     return TRUE;
 }

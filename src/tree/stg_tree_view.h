@@ -80,8 +80,8 @@ public:
     // Copies every element of image into target's storage: a copy takes a free name
     // ("コピー～" + name, then "コピー～(n)" + name), a move asks before it replaces an element
     // of the same name. A move whose source is m_hDragItem deletes the source once the copy
-    // is in place. FALSE when not every element was pasted (reported, answered No or
-    // cancelled); what was pasted before stays.
+    // is in place, unless the element it replaced held the source. FALSE when not every
+    // element was pasted (reported, answered No or cancelled); what was pasted stays.
     BOOL PasteTransferImage(const QByteArray& image, QTreeWidgetItem* target, DROPEFFECT mode);
     // What a drag of item carries: its transfer image (none when it could not be made), this
     // view and the item's place in it. The caller owns the data.

@@ -158,6 +158,7 @@ private slots:
             Command(doc, QString(), ID_EDIT_PASTE);
             QCOMPARE(boxes.texts.size(), 1);
             QCOMPARE(ChildTexts(Item(doc, QString())), QStringList{QStringLiteral("S")});
+            QVERIFY(!doc->IsModified());
             QCOMPARE(doc->GetLockDepth(), 0);
         }
     }
@@ -183,7 +184,9 @@ private slots:
             OpenNew(QStringLiteral("drops.cfb"), {{QStringLiteral("A"), std::nullopt},
                                                   {QStringLiteral("A/B"), std::nullopt},
                                                   {QStringLiteral("A/S"), "s"},
-                                                  {QStringLiteral("C"), std::nullopt}});
+                                                  {QStringLiteral("C"), std::nullopt},
+                                                  {QStringLiteral("C/C"), std::nullopt},
+                                                  {QStringLiteral("C/C/in"), "in"}});
         const QString moveIntoItself = QStringView(u"同一階層下への移動はできません。").toString();
         // Onto itself or inside itself: refused with the message; onto its parent: nothing.
         for (const QString& target : {QStringLiteral("A"), QStringLiteral("A/B")}) {
@@ -209,7 +212,12 @@ private slots:
         QVERIFY(Drop(doc, QString(), data.get(), false));
         QVERIFY(Item(doc, QStringLiteral("B")) && !Item(doc, QStringLiteral("A/B")));
         QCOMPARE(TreeOf(doc)->GetCurItem(), Item(doc, QStringLiteral("A")));
-        QCOMPARE(boxes.texts.size(), 2);
+        // Over the storage that holds it, answered Yes: the source went with what it replaced.
+        boxes.answers = {IDYES};
+        data = DragOf(doc, QStringLiteral("C/C"));
+        QVERIFY(Drop(doc, QString(), data.get(), false));
+        QCOMPARE(ChildTexts(Item(doc, QStringLiteral("C"))), QStringList{QStringLiteral("in")});
+        QCOMPARE(boxes.texts.size(), 3);
         QCOMPARE(doc->GetLockDepth(), 0);
     }
 
