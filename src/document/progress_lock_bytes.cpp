@@ -14,14 +14,24 @@ HRESULT ProgressLockBytes::ReadAt(ULARGE_INTEGER offset, void* pv, ULONG cb, ULO
     const HRESULT hr = m_inner->ReadAt(offset, pv, cb, &got);
     if (read)
         *read = got;
-    m_read += got;
-    m_progress.SetValue(static_cast<qint64>(m_read));
-    return hr;
+    return Count(hr, got);
 }
 
 HRESULT ProgressLockBytes::WriteAt(ULARGE_INTEGER offset, const void* pv, ULONG cb,
                                    ULONG* written) {
-    return m_inner->WriteAt(offset, pv, cb, written);
+    if (m_progress.IsCancelled())
+        return STG_E_ABNORMALAPIEXIT;
+    ULONG put = 0;
+    const HRESULT hr = m_inner->WriteAt(offset, pv, cb, &put);
+    if (written)
+        *written = put;
+    return Count(hr, put);
+}
+
+HRESULT ProgressLockBytes::Count(HRESULT hr, ULONG bytes) {
+    m_done += bytes;
+    m_progress.SetValue(static_cast<qint64>(m_done));
+    return hr;
 }
 
 HRESULT ProgressLockBytes::Flush() {

@@ -1,6 +1,7 @@
-// A lock-bytes that shows how far reading it has come. Copying a whole compound file reads
-// it about once from front to back, so the bytes read measure the work; once the user
-// cancels, every further read fails and the copy stops.
+// A lock-bytes that shows how far the work on it has come. Copying a whole compound file
+// reads it about once from front to back, and building one writes it about once, so the
+// bytes read and written measure the work; once the user cancels, every further read and
+// write fails and the copy stops.
 #pragma once
 
 #include "com_object.h"
@@ -24,5 +25,7 @@ public:
 private:
     ComPtr<ILockBytes> m_inner;
     CProgress& m_progress;
-    ULONGLONG m_read = 0;
+    ULONGLONG m_done = 0;
+
+    HRESULT Count(HRESULT hr, ULONG bytes);
 };

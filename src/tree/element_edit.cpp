@@ -1,16 +1,14 @@
 // The tree's own element operations: delete, rename by label edit, and creating storages
 // and streams under a free name whose label the user may then edit.
 #include <QSignalBlocker>
-#include <set>
 #include <string>
 
-#include "element_name.h"
 #include "kestrin_doc.h"
 #include "message_box.h"
 #include "report_stg_error.h"
-#include "stg_folder.h"
 #include "stg_operation.h"
 #include "stg_tree_view.h"
+#include "taken_names.h"
 #include "tree_messages.h"
 
 namespace {
@@ -82,18 +80,9 @@ void CStgTreeView::OnEndLabelEdit(QTreeWidgetItem* item, const QString& text) {
     setCurrentItem(item);
 }
 
-// A name is taken when the engine would call it taken: equal ignoring case as the engine
-// folds it, so that a create never replaces an element whose name differs only in case.
 // One walk gathers the taken names; the candidates are then looked up, not listed again.
 QString CStgTreeView::FreeName(IStorage* storage, const QString& base) {
-    std::set<std::u16string, ElementNameLess> taken;
-    CStgFolder folder(storage);
-    BOOL more = folder.Fill();
-    folder.Close();
-    while (more) {
-        more = folder.MoveNext();
-        taken.insert(folder.GetName().toStdU16String());
-    }
+    const TakenNames taken = ListTakenNames(storage);
     QString name = base;
     for (int n = 1; taken.count(name.toStdU16String()); ++n)
         name = base + QStringLiteral(" (%1)").arg(n);

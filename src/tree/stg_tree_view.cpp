@@ -16,19 +16,11 @@
 #include "tree_ids.h"
 #include "tree_images.h"
 #include "tree_messages.h"
+#include "wait_cursor.h"
 
 namespace {
 
 constexpr int kImageRole = Qt::UserRole;
-
-// The wait cursor for as long as a fill takes.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 } // namespace
 
@@ -39,6 +31,10 @@ CStgTreeView::CStgTreeView() {
     setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     setUniformRowHeights(true);
     setIconSize(QSize(16, 15));
+    // Elements are dragged and dropped as transfer images; the drop decides what it does.
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDropIndicatorShown(false);
+    AddTransferCommands();
     setItemDelegate(new ElementNameDelegate(
         [this](const QModelIndex& index, const QString& text) {
             OnEndLabelEdit(itemFromIndex(index), text);

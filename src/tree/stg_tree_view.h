@@ -12,8 +12,19 @@
 #include "element_tree.h"
 #include "view.h"
 
+class CCmdUI;
+class QFile;
 class CKestrinDoc;
 class QMenu;
+class QMimeData;
+using HGLOBAL = struct GlobalBlock*;
+
+// What a transfer does with its elements: copy them, or move them (only a drop inside one
+// view deletes the source).
+using DROPEFFECT = DWORD;
+constexpr DROPEFFECT DROPEFFECT_NONE = 0;
+constexpr DROPEFFECT DROPEFFECT_COPY = 1;
+constexpr DROPEFFECT DROPEFFECT_MOVE = 2;
 
 class CStgTreeView : public QTreeWidget, public CView, public CElementTree {
 public:
@@ -61,6 +72,36 @@ public:
     // context menu; elsewhere nothing happens.
     void OnRButtonDown(const QPoint& pos);
 
+    // Element copy. A transfer image is a whole compound file in a global memory block: the
+    // element of item (kind ImageStorage or ImageStream) under its own name, or for the root
+    // item the root's elements side by side. Null when it could not be made whole: a failure
+    // is reported, a cancel is not. The caller owns the block.
+    HGLOBAL MakeTransferImage(QTreeWidgetItem* item, int kind);
+    // Copies every element of image into target's storage: a copy takes a free name
+    // ("コピー～" + name, then "コピー～(n)" + name), a move asks before it replaces an element
+    // of the same name. A move whose source is m_hDragItem deletes the source once the copy
+    // is in place, unless the element it replaced held the source. FALSE when not every
+    // element was pasted (reported, answered No or cancelled); what was pasted stays.
+    BOOL PasteTransferImage(const QByteArray& image, QTreeWidgetItem* target, DROPEFFECT mode);
+    // What a drag of item carries: its transfer image (none when it could not be made), this
+    // view and the item's place in it. The caller owns the data.
+    QMimeData* MakeDragData(QTreeWidgetItem* item);
+    // Pastes the element image of data (null: the clipboard) into target; FALSE when data
+    // holds none.
+    BOOL PasteFrom(QTreeWidgetItem* target, DROPEFFECT mode, const QMimeData* data);
+    // A drop of data onto target with the chosen effect: refused off a storage; a move of
+    // this view's own element into itself is refused with a message, onto its own parent
+    // silently. TRUE once the image has been pasted.
+    BOOL OnDrop(const QMimeData* data, DROPEFFECT effect, QTreeWidgetItem* target);
+
+    // The clipboard: a cut deletes the element only once its image is on the clipboard.
+    void OnEditCopy();
+    void OnEditCut();
+    void OnEditPaste();
+    // A file as a new stream of the current storage, and the current stream to a file.
+    void OnImport();
+    void OnExport();
+
     QTreeWidgetItem* GetCurItem() const { return m_hCurItem; }
     BOOL GetCurIsStorage() const { return m_bCurIsStorage; }
     static int ImageOf(const QTreeWidgetItem* item);
@@ -73,6 +114,13 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override;
 
 private:
     std::unique_ptr<ElementChain> OpenParentChain(QTreeWidgetItem* parent);
@@ -98,9 +146,27 @@ private:
     void BeginLabelEdit(QTreeWidgetItem* item);
     QTreeWidgetItem* CreateInCurrent(QString& name, DWORD type);
     bool GrowWithZeros(IStream* stream, ULONGLONG from, ULONGLONG to);
+    void AddTransferCommands();
+    bool CopyToClipboard();
+    void OnUpdateEditCopy(CCmdUI* ui);
+    void OnUpdateEditPaste(CCmdUI* ui);
+    void OnUpdateImport(CCmdUI* ui);
+    void OnUpdateExport(CCmdUI* ui);
+    // The item of this view that data was dragged from; null for data from elsewhere.
+    QTreeWidgetItem* DraggedFromHere(const QMimeData* data) const;
+    // What a drop at pos would do; sets or removes the drop highlight.
+    Qt::DropAction DropFeedback(const QMimeData* data, const QPoint& pos,
+                                Qt::KeyboardModifiers modifiers);
+    void SetDropHilite(QTreeWidgetItem* item);
+    // Writes the chosen file into the stream of item; false when it failed or was cancelled
+    // (reported, unless cancelled).
+    bool ImportInto(QTreeWidgetItem* item, QFile& file);
 
     IStorage* m_pRootStorage = nullptr;
     BOOL m_bCurIsStorage = FALSE;
     BOOL m_bCurValid = FALSE;
     QTreeWidgetItem* m_hCurItem = nullptr;
+    // The source of a move inside this view while its drop is pasted; null otherwise.
+    QTreeWidgetItem* m_hDragItem = nullptr;
+    QTreeWidgetItem* m_hDropHilite = nullptr;
 };
