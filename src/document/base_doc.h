@@ -9,6 +9,9 @@
 
 class CBaseDoc : public CDocument {
 public:
+    // Keeps " *" at the end of the title while the document is modified.
+    void SetModifiedFlag(bool modified = true) override;
+
     // Texts pasted into view at (row, column), in order; the result is the document's own.
     virtual int OnCellPaste(CView* view, int row, int column, const QStringList& texts);
     // The text an in-place edit left in the cell (row, column) of view.

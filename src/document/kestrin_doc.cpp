@@ -217,16 +217,6 @@ void CKestrinDoc::SetTitle(const QString& title) {
     CBaseDoc::SetTitle(shown);
 }
 
-void CKestrinDoc::SetModifiedFlag(bool modified) {
-    if (modified && !IsModified()) {
-        CBaseDoc::SetModifiedFlag(true);
-        SetTitle(GetTitle() + QStringLiteral(" *"));
-    } else if (!modified && IsModified()) {
-        CBaseDoc::SetModifiedFlag(false);
-        SetTitle(GetTitle().chopped(2));
-    }
-}
-
 CElementTree* CKestrinDoc::GetTreeView() const {
     const std::vector<CElementTree*> trees = GetTreeViews();
     if (trees.empty())

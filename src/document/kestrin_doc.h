@@ -35,8 +35,6 @@ public:
     void OnCloseDocument() override;
     // Appends " (read only)" the first time a private copy is titled.
     void SetTitle(const QString& title) override;
-    // Keeps " *" at the end of the title while the document is modified.
-    void SetModifiedFlag(bool modified = true) override;
 
     // The tree of the document's active window; the first tree when no window of the
     // document is active; null when there is none.

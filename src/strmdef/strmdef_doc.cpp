@@ -12,16 +12,6 @@ void CStrmDefDoc::Serialize(CArchive& ar) {
     m_def.Serialize(ar);
 }
 
-void CStrmDefDoc::SetModifiedFlag(bool modified) {
-    if (modified && !IsModified()) {
-        CBaseDoc::SetModifiedFlag(true);
-        SetTitle(GetTitle() + QStringLiteral(" *"));
-    } else if (!modified && IsModified()) {
-        CBaseDoc::SetModifiedFlag(false);
-        SetTitle(GetTitle().chopped(std::min<qsizetype>(2, GetTitle().size())));
-    }
-}
-
 void CStrmDefDoc::DeleteContents() {
     m_def.ResetTypes();
 }

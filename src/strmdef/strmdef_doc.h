@@ -30,8 +30,6 @@ enum DeleteTypeResult { DELETE_TYPE_DONE = 0, DELETE_TYPE_BASE = 1, DELETE_TYPE_
 class CStrmDefDoc : public CBaseDoc {
 public:
     void Serialize(CArchive& ar) override;
-    // Appends " *" to the title when the flag becomes set and takes it off when it clears.
-    void SetModifiedFlag(bool modified = true) override;
     // Back to the base types and an empty layout: New and Open start from there. The frames
     // and their views, with any copies of variables, are gone by the time Close gets here.
     void DeleteContents() override;
