@@ -1,0 +1,12 @@
+// The fixed texts of the typed value view.
+#pragma once
+
+#include <array>
+
+// Column headers: definition, variable name, position, value, comment.
+inline constexpr std::array<const char16_t*, 5> kValEditHeaders{u"定義", u"変数名", u"位置", u"値",
+                                                                u"コメント"};
+
+// The last child row of an expansion that shows only the first elements or members; %1 is
+// the number not shown.
+inline constexpr char16_t kValEditMoreRows[] = u"… 残り %1 個は表示されません";
