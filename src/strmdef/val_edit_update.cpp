@@ -1,6 +1,7 @@
-// The update of the typed value view: the current stream is opened through the document, and
-// every row reads the bytes of its value with one seek and one read at its position. Nothing
-// is cached between rows or updates.
+// The update of the typed value view: the current stream is opened through the document and
+// every row takes the bytes of its value at its position, from a window of the stream read
+// with one seek and one read when the row's bytes lie outside the last one. Nothing is kept
+// between updates: every update shows the stream as it is.
 #include <algorithm>
 
 #include "element_chain.h"
@@ -25,6 +26,9 @@ std::uint64_t Times(std::uint64_t a, std::uint64_t b) {
     std::uint64_t product = 0;
     return __builtin_mul_overflow(a, b, &product) ? UINT64_MAX : product;
 }
+
+// Enough for a screenful of rows and more; small beside the rows themselves.
+constexpr std::uint64_t kReadWindow = 64 * 1024;
 
 // Positions are always hexadecimal, without leading zeros.
 QString PositionText(std::uint64_t position) {
@@ -57,7 +61,9 @@ void CValEditView::OnUpdate(CView* sender, long hint, CObject* hintObject) {
 }
 
 void CValEditView::ReadValues(IStream* stream) {
-    Source source{stream, 0, IsHexValues()};
+    Source source;
+    source.stream = stream;
+    source.hex = IsHexValues();
     STATSTG stat{};
     HRESULT hr = stream->Stat(&stat, STATFLAG_NONAME);
     if (FAILED(hr))
@@ -81,7 +87,7 @@ void CValEditView::ClearValues() {
 
 // A value that reaches past the end of the stream shows an empty hatched cell; the rows after
 // it still show their positions.
-std::uint64_t CValEditView::DrawVariable(const Source& source, int& row, const CTypeDef* owner,
+std::uint64_t CValEditView::DrawVariable(Source& source, int& row, const CTypeDef* owner,
                                          std::uint64_t position) {
     const int self = row++;
     const CValDef* variable = RowDef(self);
@@ -93,8 +99,7 @@ std::uint64_t CValEditView::DrawVariable(const Source& source, int& row, const C
     QString text;
     if (!past) {
         const ValuePlan plan = PlanValue(*variable, owner, Sizes());
-        const QByteArray bytes =
-            plan.bytes ? ReadAt(source.stream, position, plan.bytes) : QByteArray();
+        const QByteArray bytes = plan.bytes ? ReadAt(source, position, plan.bytes) : QByteArray();
         past = static_cast<std::uint64_t>(bytes.size()) < plan.bytes;
         if (!past)
             text = ValueText(plan, bytes, source.hex);
@@ -110,7 +115,7 @@ std::uint64_t CValEditView::DrawVariable(const Source& source, int& row, const C
 
 // The children walk the bytes of their parent: an array's elements one after the other, a
 // struct's members, a define's definition.
-void CValEditView::DrawChildren(const Source& source, int& row, const CValDef& variable,
+void CValEditView::DrawChildren(Source& source, int& row, const CValDef& variable,
                                 std::uint64_t position) {
     const CTypeDef* type = variable.GetType();
     if (variable.m_bArray) {
@@ -127,8 +132,22 @@ void CValEditView::DrawChildren(const Source& source, int& row, const CValDef& v
     row += count > kMaxChildRows;
 }
 
+QByteArray CValEditView::ReadAt(Source& source, std::uint64_t position, std::uint64_t count) {
+    const auto held = static_cast<std::uint64_t>(source.window.size());
+    const bool inside = position >= source.windowStart && count <= held &&
+                        position - source.windowStart <= held - count;
+    if (!inside) {
+        if (count > kReadWindow)
+            return ReadStream(source.stream, position, count);
+        source.window = ReadStream(source.stream, position, kReadWindow);
+        source.windowStart = position;
+    }
+    const auto offset = static_cast<qsizetype>(position - source.windowStart);
+    return source.window.mid(offset, static_cast<qsizetype>(count));
+}
+
 // The bytes the stream delivers, fewer at its end; a failed call is reported.
-QByteArray CValEditView::ReadAt(IStream* stream, std::uint64_t position, std::uint64_t count) {
+QByteArray CValEditView::ReadStream(IStream* stream, std::uint64_t position, std::uint64_t count) {
     LARGE_INTEGER move;
     move.QuadPart = static_cast<LONGLONG>(position);
     HRESULT hr = stream->Seek(move, STREAM_SEEK_SET, nullptr);

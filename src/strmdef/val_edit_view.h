@@ -70,11 +70,14 @@ private:
         int operation = 0;
         bool operator==(const Failure&) const = default;
     };
-    // The stream an update reads.
+    // The stream an update reads, and the bytes it read last: rows lie one after the other,
+    // so one read serves many of them. Nothing outlives the update.
     struct Source {
         IStream* stream = nullptr;
         std::uint64_t size = 0;
         bool hex = false;
+        QByteArray window;
+        std::uint64_t windowStart = 0;
     };
 
     void LayoutGrid();
@@ -90,11 +93,11 @@ private:
     void ClearValues();
     // Writes the row at row and its shown descendants, moving row past them; returns the
     // position after the variable.
-    std::uint64_t DrawVariable(const Source& source, int& row, const CTypeDef* owner,
+    std::uint64_t DrawVariable(Source& source, int& row, const CTypeDef* owner,
                                std::uint64_t position);
-    void DrawChildren(const Source& source, int& row, const CValDef& variable,
-                      std::uint64_t position);
-    QByteArray ReadAt(IStream* stream, std::uint64_t position, std::uint64_t count);
+    void DrawChildren(Source& source, int& row, const CValDef& variable, std::uint64_t position);
+    QByteArray ReadAt(Source& source, std::uint64_t position, std::uint64_t count);
+    QByteArray ReadStream(IStream* stream, std::uint64_t position, std::uint64_t count);
     void Report(HRESULT hr, int operation);
 
     // Expansion (val_edit_expand.cpp).
