@@ -84,11 +84,12 @@ private:
     }
     UINT Bitmap(int row) const { return m_view->GetGrid()->GetCellBitmap(row, 0); }
     void Refresh() { m_view->OnUpdate(nullptr, 0, nullptr); }
-    // A click on the row's bitmap, as the user gives it.
+    // A click on the row's bitmap, which stands beside the indented text, as the user gives it.
     void ClickBitmap(int row) {
         const CRect rect = m_view->GetGrid()->ClientRect(row, 0);
+        const int indent = m_view->GetGrid()->Cell(row, 0).m_nIndent;
         QTest::mouseClick(m_view->viewport(), Qt::LeftButton, {},
-                          QPoint(rect.left + 6, rect.top + 8));
+                          QPoint(rect.left + 16 * indent + 6, rect.top + 8));
     }
 
 private slots:
@@ -193,7 +194,7 @@ private slots:
 
         const int innerRefs = inner->GetRefCount();
         QVERIFY(m_view->OnBitmapClick(5, 0));  // o
-        QVERIFY(m_view->OnBitmapClick(8, 0));  // o.arr
+        ClickBitmap(8);                        // o.arr
         QVERIFY(m_view->OnBitmapClick(10, 0)); // o.arr[1]
         QCOMPARE(Column(1).mid(4, 9),
                  QStringList({"o", "a", "in", "arr[2]", "arr[0]", "arr[1]", "x", "t[2]", "after"}));
