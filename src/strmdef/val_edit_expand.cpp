@@ -55,7 +55,7 @@ void CValEditView::Expand(int row) {
     grid->ClearCells(row + 1, 0, row + added, -1, QString());
     const int indent = grid->Cell(row, COL_DEFINITION).m_nIndent + 1;
     CTypeDef* type = parent.GetType();
-    const QString arrayName = FromCp932(parent.m_strName, QChar(0xFF65));
+    const QString arrayName = FromCp932(parent.m_strName, kValEditNoCharacter);
     for (int i = 0; i < shown; ++i) {
         const int child = row + 1 + i;
         std::unique_ptr<CValDef> variable;

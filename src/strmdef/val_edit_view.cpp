@@ -16,13 +16,6 @@
 #include "val_def.h"
 #include "val_edit_texts.h"
 
-namespace {
-
-// What a byte of a name that starts no character shows as.
-constexpr QChar kNameNoCharacter(0xFF65);
-
-} // namespace
-
 CValEditView::CValEditView() : CBaseScrlView(false) {
     LayoutGrid();
 }
@@ -102,17 +95,17 @@ void CValEditView::WriteDeclaration(int row, const CValDef& variable, int indent
     CGrid* grid = GetGrid();
     QString type;
     if (const CTypeDef* def = variable.GetType())
-        type = FromCp932(def->m_strName, kNameNoCharacter);
+        type = FromCp932(def->m_strName, kValEditNoCharacter);
     if (variable.m_bPointer)
         type += u'*';
-    QString name = FromCp932(variable.m_strName, kNameNoCharacter);
+    QString name = FromCp932(variable.m_strName, kValEditNoCharacter);
     if (variable.m_bArray)
         name += variable.m_bCountByName
-                    ? u'[' + FromCp932(variable.m_strCountName, kNameNoCharacter) + u']'
+                    ? u'[' + FromCp932(variable.m_strCountName, kValEditNoCharacter) + u']'
                     : QStringLiteral("[%1]").arg(variable.m_nCount);
     grid->Cell(row, COL_DEFINITION).m_strText = type;
     grid->Cell(row, COL_NAME).m_strText = name;
-    grid->Cell(row, COL_COMMENT).m_strText = FromCp932(variable.m_strComment, kNameNoCharacter);
+    grid->Cell(row, COL_COMMENT).m_strText = FromCp932(variable.m_strComment, kValEditNoCharacter);
     grid->Cell(row, COL_DEFINITION).m_nIndent = grid->Cell(row, COL_NAME).m_nIndent = indent;
 }
 

@@ -9,14 +9,12 @@
 #include "type_def.h"
 #include "type_sizes.h"
 #include "val_def.h"
+#include "val_edit_texts.h"
 
 namespace {
 
 constexpr int kChar = 7;
 constexpr int kUnsignedChar = 8;
-
-// What a byte that is no character, or a control byte, shows as: the hex dump's middle dot.
-constexpr QChar kNoCharacter(0xFF65);
 
 template <typename T> T Read(const unsigned char* bytes) {
     return qFromLittleEndian<T>(bytes);
@@ -28,10 +26,10 @@ QString Printf(const char* format, auto value) {
 
 QString CharArrayText(QByteArrayView bytes, bool cut) {
     const qsizetype end = bytes.indexOf('\0');
-    QString text = FromCp932(end < 0 ? bytes : bytes.first(end), kNoCharacter);
+    QString text = FromCp932(end < 0 ? bytes : bytes.first(end), kValEditNoCharacter);
     for (QChar& c : text)
         if (c.unicode() < 0x20)
-            c = kNoCharacter;
+            c = kValEditNoCharacter;
     if (cut && end < 0)
         text += u'…';
     return text;
