@@ -148,6 +148,7 @@ public:
 private:
     CGridCell& Addressed() { return Cell(m_nRow, m_nCol); }
     void Reallocate(int nRows, int nCols);
+    void ResizeRows(int nRows);
     void PlaceEditRect();
     QImage LoadBitmap(UINT nID) const;
     void SetHighlight(CGridCell& cell, bool bHighlight, bool bRedraw);

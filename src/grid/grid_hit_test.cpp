@@ -1,6 +1,7 @@
 // Which cell a point of the view lies on, and whether it lies on a header border that drags a
 // width or a height, or on a cell's bitmap.
 #include "grid.h"
+#include "grid_indent.h"
 
 namespace {
 
@@ -15,7 +16,8 @@ int CGrid::ColumnTest(const CGridCell& cell, int x) const {
         return GHT_NOWHERE;
     if (x >= rect.right - kBorderGrip && (cell.m_nStyle & GCS_COLHEAD))
         return GHT_COLBORDER;
-    return x >= rect.left + cell.m_sizeBitmap.width() ? GHT_CELL : GHT_BITMAP;
+    const int bitmap = BitmapLeft(cell);
+    return x >= bitmap && x < bitmap + cell.m_sizeBitmap.width() ? GHT_BITMAP : GHT_CELL;
 }
 
 int CGrid::RowTest(const CGridCell& cell, int y) const {

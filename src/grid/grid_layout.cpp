@@ -1,6 +1,7 @@
 // The matrix and its geometry: creation, growth, column widths and row heights, the grid's
 // extent and the parts that scroll.
 #include <algorithm>
+#include <cstddef>
 #include <utility>
 
 #include "grid.h"
@@ -42,6 +43,10 @@ bool CGrid::Create(const CRect& /*rect*/, CGridHost* pParent, bool bEditable) {
 // New rows and columns start as copies of their neighbour with an empty text, so a view
 // that grows its grid keeps the styles, bitmaps and words of the last row or column.
 void CGrid::Reallocate(int nRows, int nCols) {
+    if (nCols == m_nCols && m_nRows > 0) {
+        ResizeRows(nRows);
+        return;
+    }
     std::vector<CGridCell> cells(static_cast<size_t>(nRows) * nCols);
     const auto at = [&](int r, int c) -> CGridCell& { return cells[r * nCols + c]; };
     for (CGridCell& cell : cells)
@@ -62,6 +67,27 @@ void CGrid::Reallocate(int nRows, int nCols) {
     m_cells = std::move(cells);
     m_nRows = nRows;
     m_nCols = nCols;
+}
+
+// Rows added or removed at the end leave the others in place, so that a view growing its grid
+// a row at a time does not copy the whole matrix each time.
+void CGrid::ResizeRows(int nRows) {
+    if (nRows <= m_nRows) {
+        m_cells.erase(m_cells.begin() + static_cast<std::ptrdiff_t>(nRows) * m_nCols,
+                      m_cells.end());
+    } else {
+        // Room for many rows at once, and twice the room for a row at a time.
+        const std::size_t needed = static_cast<std::size_t>(nRows) * m_nCols;
+        if (needed > m_cells.capacity())
+            m_cells.reserve(std::max(needed, m_cells.capacity() * 2));
+        for (int r = m_nRows; r < nRows; ++r)
+            for (int c = 0; c < m_nCols; ++c) {
+                CGridCell cell = Cell(r - 1, c);
+                cell.m_strText.clear();
+                m_cells.push_back(std::move(cell));
+            }
+    }
+    m_nRows = nRows;
 }
 
 // Setting every width to 20 from column 0 upward leaves column c at x = left + 19c to that

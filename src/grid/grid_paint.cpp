@@ -9,11 +9,11 @@
 #include <algorithm>
 
 #include "grid.h"
+#include "grid_indent.h"
 
 namespace {
 
 const QColor kGridLine(0xA8, 0xA8, 0xA8);
-constexpr int kIndentStep = 16;
 
 // The pixels a framed rectangle drawn with a one-pixel pen covers: left .. right - 1.
 QRect Outline(const CRect& rect) {
@@ -110,16 +110,18 @@ void CGrid::DrawCell(QPainter* pDC, const CGridCell& cell) const {
         VerticalLine(pDC, rect.left + 2, rect.top, rect.bottom);
         area.left += 2;
     }
+    const int indent = kGridIndentStep * cell.m_nIndent;
     if (style & GCS_BITMAP) {
         const QImage image = LoadBitmap(cell.m_nBitmap);
-        const int width = std::min(image.width(), rect.Width() - 2);
+        const int width = std::min(image.width(), rect.Width() - 2 - indent);
         const int height = std::min(image.height(), rect.Height() - 2);
         if (width > 0 && height > 0) {
-            pDC->drawImage(QPoint(rect.left + 1, rect.top + 1), image, QRect(0, 0, width, height));
+            pDC->drawImage(QPoint(BitmapLeft(cell) + 1, rect.top + 1), image,
+                           QRect(0, 0, width, height));
             area.left += width - 1;
         }
     }
-    area.left += kIndentStep * cell.m_nIndent;
+    area.left += indent;
     if (area.Width() > 0 && area.Height() > 0)
         pDC->drawText(area.ToQRect(),
                       (style & GCS_RIGHT ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop,

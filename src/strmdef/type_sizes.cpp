@@ -27,6 +27,14 @@ std::uint64_t Plus(std::uint64_t a, std::uint64_t b) {
 } // namespace
 
 CTypeSizes::CTypeSizes(const std::vector<std::unique_ptr<CTypeDef>>& types) {
+    std::vector<const CTypeDef*> list;
+    list.reserve(types.size());
+    for (const auto& type : types)
+        list.push_back(type.get());
+    Compute(list);
+}
+
+CTypeSizes::CTypeSizes(const std::vector<const CTypeDef*>& types) {
     Compute(types);
 }
 
@@ -54,9 +62,9 @@ std::uint64_t CTypeSizes::VarSize(const CValDef& variable, const CTypeDef* owner
 
 // Tarjan's strongly connected components, walked with an explicit stack. A group is complete
 // only after every group its members reach, so it can be sized at once.
-void CTypeSizes::Compute(const std::vector<std::unique_ptr<CTypeDef>>& types) {
-    for (const auto& type : types)
-        m_entries[type.get()];
+void CTypeSizes::Compute(const std::vector<const CTypeDef*>& types) {
+    for (const CTypeDef* type : types)
+        m_entries[type];
     struct Visit {
         int order = -1;
         int low = 0;
@@ -73,10 +81,10 @@ void CTypeSizes::Compute(const std::vector<std::unique_ptr<CTypeDef>>& types) {
         stack.push_back(type);
         path.emplace_back(type, 0);
     };
-    for (const auto& root : types) {
-        if (visits.count(root.get()))
+    for (const CTypeDef* root : types) {
+        if (visits.count(root))
             continue;
-        enter(root.get());
+        enter(root);
         while (!path.empty()) {
             const CTypeDef* type = path.back().first;
             const std::size_t next = path.back().second++;

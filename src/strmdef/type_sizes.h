@@ -21,6 +21,8 @@ class CValDef;
 class CTypeSizes {
 public:
     explicit CTypeSizes(const std::vector<std::unique_ptr<CTypeDef>>& types);
+    // The types need not be owned by a list: a view sizes the types its variables reach.
+    explicit CTypeSizes(const std::vector<const CTypeDef*>& types);
 
     // 0 for a type not in the list. Sizes too large for 64 bits stay at the largest value.
     std::uint64_t TypeSize(const CTypeDef* type) const;
@@ -36,7 +38,7 @@ private:
         int group = -1; // types in one group reach each other through their members
     };
 
-    void Compute(const std::vector<std::unique_ptr<CTypeDef>>& types);
+    void Compute(const std::vector<const CTypeDef*>& types);
     void SizeGroup(const std::vector<const CTypeDef*>& group, int index);
     const Entry* Find(const CTypeDef* type) const;
 

@@ -25,6 +25,8 @@ public:
     // Names type (or none) and moves the reference to it; returns the type named before.
     CTypeDef* SetType(CTypeDef* type);
     CTypeDef* GetType() const { return m_pType; }
+    // Forgets the type without touching it: for a variable that outlives its type list.
+    void DetachType() { m_pType = nullptr; }
     int GetReadTypeId() const { return m_nReadTypeId; }
     // Equal types (CTypeDef equality) and equal fields.
     bool operator==(const CValDef& other) const;

@@ -1,5 +1,6 @@
 // The menus: 128 while no document window is open, 129 for compound-file windows, 130 for
-// stream-definition windows, 154 the hex page's and 155 the storage tree's context menus.
+// stream-definition windows, 153 the typed value view's, 154 the hex page's and 155 the storage
+// tree's context menus.
 // The first recent-file item stands for the whole list.
 #include "resource_ids.h"
 #include "resource_tables.h"
@@ -51,18 +52,19 @@ MenuItem NewElementPopup() {
                      {MenuCommand(ID_NEW_STORAGE, "ｽﾄﾚｰｼﾞ"), MenuCommand(ID_NEW_STREAM, "ｽﾄﾘｰﾑ")});
 }
 
-MenuItem ValuePopup() {
-    // All seven carry a check mark here; the document's update handlers set the real marks.
-    return MenuPopup("変数表示", {
-                                     MenuCommand(ID_VALUE_DECIMAL, "10進数", true),
-                                     MenuCommand(ID_VALUE_HEX, "16進数", true),
-                                     MenuSeparator(),
-                                     MenuCommand(ID_COLUMN_DEFINITION, "定義", true),
-                                     MenuCommand(ID_COLUMN_NAME, "変数名", true),
-                                     MenuCommand(ID_COLUMN_POSITION, "位置", true),
-                                     MenuCommand(ID_COLUMN_VALUE, "値", true),
-                                     MenuCommand(ID_COLUMN_COMMENT, "コメント", true),
-                                 });
+// The number base and the columns of the typed value view, in the View menu and as the view's
+// context menu. All seven carry a check mark here; the update handlers set the real marks.
+MenuItem ValuePopup(const char* title) {
+    return MenuPopup(title, {
+                                MenuCommand(ID_VALUE_DECIMAL, "10進数", true),
+                                MenuCommand(ID_VALUE_HEX, "16進数", true),
+                                MenuSeparator(),
+                                MenuCommand(ID_COLUMN_DEFINITION, "定義", true),
+                                MenuCommand(ID_COLUMN_NAME, "変数名", true),
+                                MenuCommand(ID_COLUMN_POSITION, "位置", true),
+                                MenuCommand(ID_COLUMN_VALUE, "値", true),
+                                MenuCommand(ID_COLUMN_COMMENT, "コメント", true),
+                            });
 }
 
 const MenuResource kMenus[] = {
@@ -93,7 +95,8 @@ const MenuResource kMenus[] = {
                    MenuCommand(ID_GOTO_POSITION, "指定位置へ移動...\tCtrl+G"), MenuSeparator(),
                    MenuCommand(ID_VIEW_LARGEICON, "大きいｱｲｺﾝ(&L)"),
                    MenuCommand(ID_VIEW_SMALLICON, "小さいｱｲｺﾝ(&I)"),
-                   MenuCommand(ID_VIEW_DETAILS, "詳細(&D)"), MenuSeparator(), ValuePopup()}),
+                   MenuCommand(ID_VIEW_DETAILS, "詳細(&D)"), MenuSeparator(),
+                   ValuePopup("変数表示")}),
          WindowMenu(),
          HelpMenu("ﾊﾞｰｼﾞｮﾝ情報(Kestrin) (&A)..."),
      }},
@@ -109,6 +112,7 @@ const MenuResource kMenus[] = {
          WindowMenu(),
          HelpMenu("ﾊﾞｰｼﾞｮﾝ情報(Kestrin) (&A)..."),
      }},
+    {IDR_VALUE_CONTEXT, {ValuePopup("Context")}},
     {IDR_PAGE_CONTEXT,
      {
          MenuPopup("Context",

@@ -6,6 +6,7 @@
 #include "document_ids.h"
 #include "framework_ids.h"
 #include "grid_ids.h"
+#include "strmdef_ids.h"
 #include "tree_ids.h"
 
 // Menus, toolbars and accelerators, and the strings of the main frame and the templates.
