@@ -7,7 +7,18 @@
 #include "main_frame.h"
 #include "resource_ids.h"
 #include "tool_bar.h"
+#include "val_edit_view.h"
 #include "view.h"
+
+namespace {
+
+// The panes' first sizes: the tree beside the page, the page above the typed values.
+constexpr int kTreeWidth = 200;
+constexpr int kPageWidth = 560;
+constexpr int kPageHeight = 290;
+constexpr int kValuesHeight = 150;
+
+} // namespace
 
 CChildFrame::CChildFrame() {
     if (CKestrinApp* app = KestrinApp())
@@ -26,24 +37,32 @@ bool CChildFrame::PreCreateWindow(CREATESTRUCT& cs) {
     return CMDIChildWnd::PreCreateWindow(cs);
 }
 
+// The tree on the left; on the right the element list or hex page above the typed values.
 bool CChildFrame::OnCreateClient(CCreateContext& context) {
     m_wndSplitter = new QSplitter(Qt::Horizontal, this);
     CView* tree = CreateView(context, m_wndSplitter);
     if (!tree)
         return false;
     m_wndSplitter->addWidget(tree->GetWidget());
-    // The element list and hex page beside the tree.
-    CCreateContext pageContext = context;
-    pageContext.m_pNewViewClass = [] { return new CKestrinView; };
-    CView* page = CreateView(pageContext, m_wndSplitter);
-    if (!page)
+    m_wndSplitter2 = new QSplitter(Qt::Vertical, m_wndSplitter);
+    m_wndSplitter->addWidget(m_wndSplitter2);
+    if (!AddPane<CKestrinView>(context) || !AddPane<CValEditView>(context))
         return false;
-    m_wndSplitter->addWidget(page->GetWidget());
-    m_wndSplitter->setSizes({200, 600});
+    m_wndSplitter->setSizes({kTreeWidth, kPageWidth});
+    m_wndSplitter2->setSizes({kPageHeight, kValuesHeight});
     SetClient(m_wndSplitter);
     if (CMainFrame* mainFrame = KestrinMainFrame())
         mainFrame->ShowStgToolbar();
     return true;
+}
+
+template <class View> bool CChildFrame::AddPane(CCreateContext& context) {
+    CCreateContext paneContext = context;
+    paneContext.m_pNewViewClass = [] { return new View; };
+    CView* view = CreateView(paneContext, m_wndSplitter2);
+    if (view)
+        m_wndSplitter2->addWidget(view->GetWidget());
+    return view != nullptr;
 }
 
 void CChildFrame::OnMDIActivate(bool activate) {

@@ -1,5 +1,5 @@
-// The window of a compound-file document: a splitter with the storage tree on the left and
-// the element list or hex page on the right.
+// The window of a compound-file document: the storage tree on the left; on the right the
+// element list or hex page above the stream's typed values.
 // While it is active the main frame shows the compound-file toolbar, which View, Toolbar
 // hides and shows.
 #pragma once
@@ -22,5 +22,8 @@ protected:
     void OnMDIActivate(bool activate) override;
 
 private:
+    template <class View> bool AddPane(CCreateContext& context);
+
     QSplitter* m_wndSplitter = nullptr;
+    QSplitter* m_wndSplitter2 = nullptr;
 };
