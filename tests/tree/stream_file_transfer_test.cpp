@@ -62,7 +62,7 @@ private slots:
     }
 
     // A file that cannot be opened, fails while it is read, or whose import is cancelled: a
-    // message (none when cancelled), and no stream.
+    // message (none when cancelled), no stream, and the document still unmodified.
     void importFailuresLeaveNothing() {
         const QStringList before = ChildTexts(Item(m_doc, QString()));
         const QString openFailed = QString::fromUtf8("ファイルのオープンに失敗しました。");
@@ -80,6 +80,7 @@ private slots:
             Run(QString(), ID_STREAM_IMPORT, path);
             QCOMPARE(boxes.texts, message.isEmpty() ? QStringList() : QStringList{message});
             QCOMPARE(ChildTexts(Item(m_doc, QString())), before);
+            QVERIFY(!m_doc->IsModified());
         }
     }
 
