@@ -69,7 +69,8 @@ bool CopyStreamToFile(IStream* stream, QSaveFile& file, const CopyBuffer& buffer
 } // namespace
 
 void CStgTreeView::OnImport() {
-    if (!m_bCurValid || !m_bCurIsStorage)
+    CKestrinDoc* doc = GetDocument();
+    if (!m_bCurValid || !m_bCurIsStorage || !doc)
         return;
     CFileDialog dialog(true, QString(), QString(), OFN_FILEMUSTEXIST | OFN_HIDEREADONLY,
                        QString::fromUtf16(kFilterImport));
@@ -88,11 +89,11 @@ void CStgTreeView::OnImport() {
         AfxMessageBox(QString::fromUtf16(kMsgNoMemory));
         return;
     }
+    const bool wasModified = doc->IsModified();
     QString name = QFileInfo(file.fileName()).fileName();
     QTreeWidgetItem* item = CreateInCurrent(name, STGTY_STREAM);
     if (!item)
         return;
-    CKestrinDoc* doc = GetDocument();
     bool imported = false;
     {
         WaitCursor wait;
@@ -103,7 +104,11 @@ void CStgTreeView::OnImport() {
         ReleaseStreamChain(std::move(chain));
     }
     if (!imported) {
+        // The partial stream goes, and with it the only change the import made.
+        QTreeWidgetItem* parent = item->parent();
         DeleteElement(item);
+        if (!wasModified && !FindChild(parent, name))
+            doc->SetModifiedFlag(false);
         return;
     }
     ElementsChanged();

@@ -16,8 +16,13 @@ private:
     std::unique_ptr<KestrinFixture> m_fixture;
     CKestrinDoc* m_doc = nullptr;
 
-    QString FilePath(const QString& name) const { return m_files.filePath(name); }
-    QStringList RootNames() const { return ChildTexts(Item(m_doc, QString())); }
+    // A file of the scratch folder holding bytes.
+    QString Write(const QString& name, const QByteArray& bytes) const {
+        QFile file(m_files.filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(file.fileName()));
+        return file.fileName();
+    }
     // Runs the command on the element at path with the file dialog answering file.
     void Run(const QString& path, UINT id, const QString& file) {
         ScriptedFileDialog dialog;
@@ -31,55 +36,51 @@ private slots:
     void init() {
         m_fixture = std::make_unique<KestrinFixture>();
         m_fixture->Frame()->show();
-        const QString path = FilePath(QStringLiteral("files.cfb"));
-        MakeCompoundFile(path, {{QStringLiteral("a.bin"), QByteArray("taken")},
-                                {QStringLiteral("Empty"), QByteArray()},
-                                {QStringLiteral("Data"), QByteArray(200000, 'd')}});
-        m_doc = m_fixture->Open(path);
+        MakeCompoundFile(m_files.filePath("files.cfb"), {{"a.bin", QByteArray("taken")},
+                                                         {"Empty", QByteArray()},
+                                                         {"Data", QByteArray(200000, 'd')}});
+        m_doc = m_fixture->Open(m_files.filePath("files.cfb"));
     }
     void cleanup() { m_fixture.reset(); }
 
+    // One byte more than the copy buffer, nothing, and a name the storage already holds: the
+    // new stream is current with its label open for a new name.
     void importSizesAndNames() {
         RecordingMessageBox boxes;
-        const struct {
-            QString file;
-            QByteArray bytes;
-            QString stream;
-        } cases[] = {
-            {QStringLiteral("long.bin"), QByteArray(65537, 'L'), QStringLiteral("long.bin")},
-            {QStringLiteral("empty.txt"), QByteArray(), QStringLiteral("empty.txt")},
-            {QStringLiteral("a.bin"), QByteArray("fresh"), QStringLiteral("a.bin (1)")},
+        const std::tuple<QString, QByteArray, QString> cases[] = {
+            {"long.bin", QByteArray(65537, 'L'), "long.bin"},
+            {"empty.txt", QByteArray(), "empty.txt"},
+            {"a.bin", QByteArray("fresh"), "a.bin (1)"},
         };
-        for (const auto& c : cases) {
-            QFile file(FilePath(c.file));
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(c.bytes) == c.bytes.size());
-            file.close();
-            Run(QString(), ID_STREAM_IMPORT, file.fileName());
-            // The new stream is current with its label open for a new name.
-            CStgTreeView* tree = TreeOf(m_doc);
-            QCOMPARE(tree->GetCurItem(), Item(m_doc, c.stream));
-            QVERIFY(tree->viewport()->findChild<QLineEdit*>());
-            QCOMPARE(CurrentStreamBytes(m_doc), c.bytes);
+        for (const auto& [file, bytes, stream] : cases) {
+            Run(QString(), ID_STREAM_IMPORT, Write(file, bytes));
+            QCOMPARE(TreeOf(m_doc)->GetCurItem(), Item(m_doc, stream));
+            QVERIFY(TreeOf(m_doc)->viewport()->findChild<QLineEdit*>());
+            QCOMPARE(CurrentStreamBytes(m_doc), bytes);
         }
         QVERIFY(boxes.texts.isEmpty());
-        QVERIFY(!m_fixture->Frame()->IsCommandEnabled(ID_STREAM_IMPORT)); // a stream is current
     }
 
-    // A file that cannot be opened, or fails while it is read: a message, and no stream.
+    // A file that cannot be opened, fails while it is read, or whose import is cancelled: a
+    // message (none when cancelled), no stream, and the document still unmodified.
     void importFailuresLeaveNothing() {
-        const QStringList before = RootNames();
-        const QString openFailed = QStringView(u"ファイルのオープンに失敗しました。").toString();
-        const QString readFailed = QStringView(u"ファイルの読み込みに失敗しました。").toString();
-        const std::pair<QString, QString> cases[] = {
-            {FilePath(QStringLiteral("missing.bin")), openFailed},
-            {m_files.path(), openFailed},                   // a folder
-            {QStringLiteral("/proc/self/mem"), readFailed}, // opens, but reading fails
+        const QStringList before = ChildTexts(Item(m_doc, QString()));
+        const QString openFailed = QString::fromUtf8("ファイルのオープンに失敗しました。");
+        const std::tuple<QString, QString, bool> cases[] = {
+            {m_files.filePath("missing.bin"), openFailed, false},
+            {m_files.path(), openFailed, false}, // a folder
+            {"/proc/self/mem", QString::fromUtf8("ファイルの読み込みに失敗しました。"), false},
+            {Write("long.bin", QByteArray(65537, 'L')), QString(), true},
         };
-        for (const auto& [path, message] : cases) {
+        for (const auto& [path, message, cancelled] : cases) {
             RecordingMessageBox boxes;
+            std::optional<CancellingProgress> cancel;
+            if (cancelled)
+                cancel.emplace();
             Run(QString(), ID_STREAM_IMPORT, path);
-            QCOMPARE(boxes.texts, QStringList{message});
-            QCOMPARE(RootNames(), before);
+            QCOMPARE(boxes.texts, message.isEmpty() ? QStringList() : QStringList{message});
+            QCOMPARE(ChildTexts(Item(m_doc, QString())), before);
+            QVERIFY(!m_doc->IsModified());
         }
     }
 
@@ -87,25 +88,19 @@ private slots:
     // from root: the last brings a message and leaves no file, whole or partial.
     void exports() {
         RecordingMessageBox boxes;
-        const QString empty = FilePath(QStringLiteral("empty.out"));
-        Run(QStringLiteral("Empty"), ID_STREAM_EXPORT, empty);
+        const QString empty = m_files.filePath("empty.out");
+        Run("Empty", ID_STREAM_EXPORT, empty);
         QVERIFY(QFile::exists(empty) && QFileInfo(empty).size() == 0);
-        const QString data = FilePath(QStringLiteral("data.out"));
-        QFile old(data);
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(QByteArray(300000, 'x')) == 300000);
-        old.close();
-        Run(QStringLiteral("Data"), ID_STREAM_EXPORT, data);
+        const QString data = Write("data.out", QByteArray(300000, 'x'));
+        Run("Data", ID_STREAM_EXPORT, data);
         QCOMPARE(ReadFile(data), QByteArray(200000, 'd'));
         QVERIFY(boxes.texts.isEmpty() && !m_doc->IsModified());
 
         const QStringList files = QDir(m_files.path()).entryList(QDir::Files);
-        Run(QStringLiteral("Data"), ID_STREAM_EXPORT, QStringLiteral("/proc/kestrin-export.bin"));
-        QCOMPARE(boxes.texts,
-                 QStringList{QStringView(u"ファイルの書きこみに失敗しました。").toString()});
-        QVERIFY(!QFile::exists(QStringLiteral("/proc/kestrin-export.bin")));
+        Run("Data", ID_STREAM_EXPORT, "/proc/kestrin-export.bin");
+        QCOMPARE(boxes.texts, QStringList{QString::fromUtf8("ファイルの書きこみに失敗しました。")});
+        QVERIFY(!QFile::exists("/proc/kestrin-export.bin"));
         QCOMPARE(QDir(m_files.path()).entryList(QDir::Files), files);
-        TreeOf(m_doc)->setCurrentItem(Item(m_doc, QString()));
-        QVERIFY(!m_fixture->Frame()->IsCommandEnabled(ID_STREAM_EXPORT)); // a storage is current
     }
 };
 

@@ -1,9 +1,23 @@
 // What the element transfer tests share: elements reached by their paths, commands run as
-// the user runs them, and a file's elements as olefile reads them.
+// the user runs them, a user who cancels, and a file's elements as olefile reads them.
 #pragma once
 
 #include "doc_test_support.h"
 #include "frame_wnd.h"
+#include "progress.h"
+
+// A progress presenter whose user cancels at once.
+class CancellingProgress final : public ProgressPresenter {
+public:
+    CancellingProgress() : m_before(SetProgressPresenter(this)) {}
+    ~CancellingProgress() override { SetProgressPresenter(m_before); }
+    void Begin(const QString&) override {}
+    bool Step(int) override { return false; }
+    void End() override {}
+
+private:
+    ProgressPresenter* m_before;
+};
 
 // Every element below prefix in the file, as olefile reads it: "path" for storages and
 // "path=md5" for streams, paths relative to prefix, sorted.
