@@ -1,38 +1,19 @@
-// What the element transfer tests share: elements reached by their paths, commands run as
-// the user runs them, a user who cancels, and a file's elements as olefile reads them.
+// What the transfer tests share: elements reached by path, commands run as the user runs
+// them, and a file's elements with their digests as olefile reads them.
 #pragma once
 
 #include "doc_test_support.h"
 #include "frame_wnd.h"
-#include "progress.h"
 
-// A progress presenter whose user cancels at once.
-class CancellingProgress final : public ProgressPresenter {
-public:
-    CancellingProgress() : m_before(SetProgressPresenter(this)) {}
-    ~CancellingProgress() override { SetProgressPresenter(m_before); }
-    void Begin(const QString&) override {}
-    bool Step(int) override { return false; }
-    void End() override {}
-
-private:
-    ProgressPresenter* m_before;
-};
-
-// Every element below prefix in the file, as olefile reads it: "path" for storages and
-// "path=md5" for streams, paths relative to prefix, sorted.
-inline QStringList OleDigests(const QString& path, const QString& prefix) {
+// The elements whose paths start with prefix, as olefile reads them: "path" for a storage,
+// "path md5" for a stream (type 2), prefix cut off, sorted.
+inline QStringList OleDigests(const QString& path, const QString& prefix = QString()) {
     static const char script[] =
         "import olefile, sys, hashlib\n"
-        "ole = olefile.OleFileIO(sys.argv[1])\n"
-        "pre = [p for p in sys.argv[2].split('/') if p]\n"
-        "out = []\n"
-        "for e in ole.listdir(streams=True, storages=True):\n"
-        "    if e[:len(pre)] != pre or len(e) == len(pre): continue\n"
-        "    name = '/'.join(e[len(pre):])\n"
-        "    if ole.get_type(e) == olefile.STGTY_STORAGE: out.append(name)\n"
-        "    else: out.append(name + '=' + hashlib.md5(ole.openstream(e).read()).hexdigest())\n"
-        "print('\\n'.join(sorted(out)))\n";
+        "ole, pre = olefile.OleFileIO(sys.argv[1]), sys.argv[2]\n"
+        "for e in sorted('/'.join(e) for e in ole.listdir(True, True)):\n"
+        "    d = ole.get_type(e) == 2 and hashlib.md5(ole.openstream(e).read()).hexdigest()\n"
+        "    if e.startswith(pre): print(e[len(pre):], d or '')\n";
     QProcess python;
     python.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral("-c"), script, path, prefix});
     if (!python.waitForFinished(120000) || python.exitCode() != 0)
@@ -42,21 +23,15 @@ inline QStringList OleDigests(const QString& path, const QString& prefix) {
 
 // The item at a slash path below the root item, expanding on the way.
 inline QTreeWidgetItem* Item(CKestrinDoc* doc, const QString& path) {
-    CStgTreeView* tree = TreeOf(doc);
-    QTreeWidgetItem* item = tree->GetRootItem();
+    QTreeWidgetItem* item = TreeOf(doc)->GetRootItem();
     for (const QString& name : path.split(u'/', Qt::SkipEmptyParts)) {
-        tree->expandItem(item);
+        TreeOf(doc)->expandItem(item);
         item = Child(item, name);
     }
     return item;
 }
 
-inline QByteArray Bytes(CKestrinDoc* doc, const QString& path) {
-    TreeOf(doc)->setCurrentItem(Item(doc, path));
-    return CurrentStreamBytes(doc);
-}
-
-// Runs a command on doc's tree as the user does, with the tree the active view.
+// Runs a command on the element at path as the user does, with the tree the active view.
 inline bool Command(CKestrinDoc* doc, const QString& path, UINT id) {
     CStgTreeView* tree = TreeOf(doc);
     tree->setCurrentItem(Item(doc, path));
