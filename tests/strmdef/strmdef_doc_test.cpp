@@ -14,43 +14,28 @@ class StrmDefDoc : public testing::Test {
 protected:
     StrmDefDoc() { m_doc.m_bAutoDelete = false; }
 
-    // A struct whose members are the types of the given ids, pointers where marked.
-    CTypeDef* Add(const char* name, std::initializer_list<std::pair<int, bool>> members) {
+    // A struct of one member of the type of that id, a pointer when marked.
+    CTypeDef* Add(const char* name, int member, bool pointer = false) {
         auto type = std::make_unique<CTypeDef>(name, int(m_doc.GetTypes().size()), KIND_STRUCT);
-        for (const auto& [id, pointer] : members)
-            Member(type.get(), m_doc.GetTypes()[id].get(), {}, 0, pointer);
-        CTypeDef* added = type.get();
+        Member(type.get(), m_doc.GetTypes()[member].get(), {}, 0, pointer);
         m_doc.AddType(nullptr, std::move(type));
-        return added;
+        return m_doc.GetTypes().back().get();
     }
-    QString Path() const { return m_dir.filePath(QStringLiteral("defs.stm")); }
 
-    QTemporaryDir m_dir;
     CStrmDefDoc m_doc;
     RecordingMessageBox m_boxes;
 };
 
 } // namespace
 
-TEST_F(StrmDefDoc, DamagedFileIsReportedAndLeavesAnEmptyDefinition) {
-    QFile file(Path());
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray::fromHex("01000000 01000000 0153 01000000 ffffff7f"));
-    file.close();
-    Add("T", {{0, false}});
-    EXPECT_FALSE(m_doc.OnOpenDocument(Path()));
-    EXPECT_EQ(m_boxes.texts, QStringList{QStringLiteral("ｽﾄﾘｰﾑ定義ﾌｧｲﾙが壊れています。")});
-    EXPECT_EQ(m_doc.GetTypes().size(), 19u);
-    EXPECT_EQ(m_doc.GetTypes()[0]->GetRefCount(), 0);
-}
-
 // Deleting is refused for base types and types in use, moving where a type would come before
-// a type it embeds by value; both renumber the types after them.
-TEST_F(StrmDefDoc, TypeListOperationsKeepEmbeddedTypesFirst) {
-    CTypeDef* a = Add("A", {{0, false}});
-    CTypeDef* b = Add("B", {{19, false}});
-    Add("X", {{19, true}});
-    CTypeDef* c = Add("C", {{20, true}});
+// a type it embeds by value; both renumber the types after them. A damaged file opened over the
+// types is reported and leaves the base types alone, with the references on them given back.
+TEST_F(StrmDefDoc, TypeListOperationsAndADamagedFile) {
+    CTypeDef* a = Add("A", 0);
+    CTypeDef* b = Add("B", 19);
+    Add("X", 19, true);
+    CTypeDef* c = Add("C", 20, true);
     m_doc.SetModifiedFlag(false);
     EXPECT_TRUE(m_doc.MoveTypeUp(nullptr, a)); // already first
     EXPECT_FALSE(m_doc.IsModified());
@@ -71,4 +56,14 @@ TEST_F(StrmDefDoc, TypeListOperationsKeepEmbeddedTypesFirst) {
     EXPECT_EQ(b->m_nTypeId, 21);
     EXPECT_EQ(m_doc.GetTypes()[20].get(), c);
     EXPECT_TRUE(m_doc.IsModified());
+
+    const QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("defs.stm")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) &&
+                file.write(QByteArray::fromHex("01000000 01000000 0153 01000000 ffffff7f")) > 0);
+    file.close();
+    EXPECT_FALSE(m_doc.OnOpenDocument(file.fileName()));
+    EXPECT_EQ(m_boxes.texts.mid(2), QStringList{QStringLiteral("ｽﾄﾘｰﾑ定義ﾌｧｲﾙが壊れています。")});
+    EXPECT_EQ(m_doc.GetTypes().size(), 19u);
+    EXPECT_EQ(m_doc.GetTypes()[0]->GetRefCount(), 0);
 }
