@@ -101,6 +101,28 @@ void CKestrinApp::AddRecentStrmDef(QString& path, bool initial) {
     }
 }
 
+QString CKestrinApp::GetSelectedStrmDef() const {
+    CMainFrame* mainFrame = KestrinMainFrame();
+    QComboBox* combo = mainFrame ? mainFrame->GetStrmDefCombo() : nullptr;
+    const int index = combo ? combo->currentIndex() : -1;
+    return index >= 0 && index < m_aStrmDefPath.size() ? m_aStrmDefPath[index] : QString();
+}
+
+void CKestrinApp::AddLoadedStrmDef(const QString& path) {
+    QString added = path;
+    AddRecentStrmDef(added, false);
+}
+
+void CKestrinApp::RemoveStrmDef(const QString& path) {
+    const int index = m_aStrmDefPath.indexOf(path);
+    if (index < 0)
+        return;
+    m_aStrmDefPath.removeAt(index);
+    CMainFrame* mainFrame = KestrinMainFrame();
+    if (QComboBox* combo = mainFrame ? mainFrame->GetStrmDefCombo() : nullptr)
+        combo->removeItem(index);
+}
+
 void CKestrinApp::OnAppAbout() {
     CAboutDlg dialog(m_pMainWnd);
     dialog.exec();

@@ -4,11 +4,12 @@
 
 #include <QStringList>
 
+#include "recent_strmdefs.h"
 #include "win_app.h"
 
 class CMainFrame;
 
-class CKestrinApp : public CWinApp {
+class CKestrinApp : public CWinApp, public CRecentStrmDefs {
 public:
     CKestrinApp();
 
@@ -20,6 +21,9 @@ public:
     // caller's combo box. Otherwise the main frame's combo box and the list change together:
     // items of the same short name (in any case) go, the new one comes first, at most 10.
     void AddRecentStrmDef(QString& path, bool initial);
+    QString GetSelectedStrmDef() const override;
+    void AddLoadedStrmDef(const QString& path) override;
+    void RemoveStrmDef(const QString& path) override;
 
     QStringList m_aStrmDefPath; // full paths, most recent first, parallel to the combo box
     int m_nChildFrames = 0;     // child frames in existence, of both kinds

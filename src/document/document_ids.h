@@ -17,5 +17,18 @@ constexpr UINT ID_NEW_STREAM = 32788;
 constexpr UINT ID_STREAM_RESIZE = 32789;
 // Our own: the page holding a position typed in, with that byte current.
 constexpr UINT ID_GOTO_POSITION = 32798;
+constexpr UINT ID_STRMDEF_OPEN = 32784;
 constexpr UINT ID_VALUE_DECIMAL = 32791;
 constexpr UINT ID_VALUE_HEX = 32792;
+// The typed value view's columns, in the order of their commands (not of the columns).
+constexpr UINT ID_COLUMN_DEFINITION = 32793;
+constexpr UINT ID_COLUMN_NAME = 32794;
+constexpr UINT ID_COLUMN_VALUE = 32795;
+constexpr UINT ID_COLUMN_POSITION = 32796;
+constexpr UINT ID_COLUMN_COMMENT = 32797;
+
+// The toolbar's combo box of recently loaded stream definitions.
+constexpr UINT IDC_STRMDEF_COMBO = 136;
+// The title and filter of the file dialog that chooses a stream definition.
+constexpr UINT IDS_STRMDEF_OPEN_TITLE = 132;
+constexpr UINT IDS_STRMDEF_FILTER = 133;

@@ -17,6 +17,7 @@
 #include "report_stg_error.h"
 #include "stg_operation.h"
 #include "storage_api.h"
+#include "type_def.h"
 #include "win_app.h"
 
 CKestrinDoc::CKestrinDoc() {
@@ -30,17 +31,21 @@ CKestrinDoc::CKestrinDoc() {
     OnUpdateCommand(ID_FILE_SAVE_AS, &CKestrinDoc::OnUpdateSave);
     AddViewCommands();
     AddStreamCommands();
+    AddStrmDefCommands();
 }
 
 CKestrinDoc::~CKestrinDoc() {
     // A document deleted without closing (a frame that failed half-way) still lets go.
     if (m_pRootStorage)
         m_pRootStorage->Release();
+    // Whatever views remain forget their rows without touching the types.
+    DestroyTypes(m_aTypes);
 }
 
 bool CKestrinDoc::OnNewDocument() {
     if (!CBaseDoc::OnNewDocument())
         return false;
+    ResetTypes();
     StartTemporaryRoot(false);
     return true;
 }
@@ -62,6 +67,7 @@ void CKestrinDoc::StartTemporaryRoot(bool largeSectors) {
 }
 
 bool CKestrinDoc::OnOpenDocument(const QString& path) {
+    ResetTypes();
     const std::u16string name = path.toStdU16String();
     HRESULT hr = StgOpenStorage(name.c_str(), nullptr,
                                 STGM_TRANSACTED | STGM_SHARE_DENY_WRITE | STGM_READWRITE, nullptr,
@@ -199,6 +205,7 @@ bool CKestrinDoc::SaveAsNewFile(const QString& path) {
 }
 
 void CKestrinDoc::OnCloseDocument() {
+    DeleteTypes();
     if (m_pRootStorage) {
         if (const HRESULT hr = m_pRootStorage->Revert(); FAILED(hr))
             ReportStgError(hr, STG_OP_REVERT);

@@ -12,10 +12,13 @@
 #include "base_doc.h"
 #include "document_lock.h"
 #include "element_chain.h"
+#include "type_list.h"
 
 class CCmdUI;
 class CElementTree;
 class CPageView;
+class CValDef;
+class CValueView;
 
 class CKestrinDoc : public CBaseDoc {
 public:
@@ -63,6 +66,14 @@ public:
     // The view that shows the hex page and the element list; null when there is none.
     CPageView* GetKestrinView() const;
     IStorage* GetRootStorage() const { return m_pRootStorage; }
+    // Every view that shows typed values, one per window.
+    std::vector<CValueView*> GetValEditViews() const;
+    // Reads the stream definition at path into the type list and every typed value view, and
+    // records it as the latest one loaded. A file that cannot be read or is damaged is
+    // reported and changes nothing: false.
+    bool LoadStrmDef(const QString& path);
+    // The base types, then the user types of the definition loaded last.
+    const TypeList& GetTypes() const { return m_aTypes; }
     // The typed value view's number base (0 decimal, 1 hexadecimal) and its columns.
     int GetValueRadix() const { return m_nValueRadix; }
     BOOL IsColumnShown(int column) const { return m_bColumnShown[column]; }
@@ -100,8 +111,19 @@ private:
     void OnByteEdit();
     void OnGotoPosition();
     void OnUpdateStreamCommand(CCmdUI* ui);
+    // The type list and the commands of the typed value view (kestrin_doc_strmdef.cpp).
+    void AddStrmDefCommands();
+    void ResetTypes();
+    void DeleteTypes();
+    void OnStrmDefOpen();
+    void OnStrmDefSelChange();
+    void OnValueRadix(UINT id);
+    void OnUpdateValueDecimal(CCmdUI* ui);
+    void OnColumn(UINT id);
+    void OnUpdateColumn(CCmdUI* ui);
 
     CDocumentLock m_lock;
+    TypeList m_aTypes;
     int m_nValueRadix = 0;
     // Columns 定義, 変数名, 位置, 値 and コメント of the typed value view.
     BOOL m_bColumnShown[5] = {TRUE, TRUE, TRUE, TRUE, TRUE};

@@ -1,5 +1,7 @@
 #include "mdi_child_wnd.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMdiArea>
@@ -16,6 +18,7 @@ CMDIChildWnd::CMDIChildWnd() {
     layout->setContentsMargins(0, 0, 0, 0);
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget*, QWidget* now) { OnFocusChanged(now); });
+    OnCommandRange(ID_NEXT_PANE, ID_PREV_PANE, &CMDIChildWnd::OnNextPane);
 }
 
 bool CMDIChildWnd::LoadFrame(UINT resourceId, CCreateContext& context) {
@@ -134,6 +137,25 @@ bool CMDIChildWnd::OnCmdMsg(UINT id, int code, CCmdUI* ui, bool probe) {
     if (view && view->OnCmdMsg(id, code, ui, probe))
         return true;
     return CCmdTarget::OnCmdMsg(id, code, ui, probe);
+}
+
+void CMDIChildWnd::OnNextPane(UINT id) {
+    // Panes in the order the eye reads them: left to right, then top to bottom.
+    std::vector<CView*> views = FrameViews();
+    if (views.empty())
+        return;
+    auto place = [this](CView* view) {
+        const QPoint at = view->GetWidget()->mapTo(this, QPoint());
+        return std::pair(at.x(), at.y());
+    };
+    std::stable_sort(views.begin(), views.end(),
+                     [&](CView* a, CView* b) { return place(a) < place(b); });
+    const auto count = static_cast<std::ptrdiff_t>(views.size());
+    const auto active = std::find(views.begin(), views.end(), GetActiveView()) - views.begin();
+    const auto step = id == ID_NEXT_PANE ? 1 : count - 1;
+    CView* next = views[(active == count ? 0 : active + step) % count];
+    SetActiveView(next);
+    next->GetWidget()->setFocus(Qt::ShortcutFocusReason);
 }
 
 void CMDIChildWnd::OnFocusChanged(QWidget* now) {

@@ -38,6 +38,8 @@ protected:
     // The widget that fills the frame.
     void SetClient(QWidget* client);
     void closeEvent(QCloseEvent* event) override;
+    // F6 and Shift+F6: the focus goes round the frame's views.
+    void OnNextPane(UINT id);
 
 private:
     void OnFocusChanged(QWidget* now);

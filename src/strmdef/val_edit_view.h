@@ -17,6 +17,7 @@
 
 #include "base_scrl_view.h"
 #include "ole_interfaces.h"
+#include "value_view.h"
 
 class CKestrinDoc;
 class CTypeDef;
@@ -27,7 +28,7 @@ class QMenu;
 // An expansion shows at most this many elements or members; a note row stands for the rest.
 inline constexpr int kMaxChildRows = 100000;
 
-class CValEditView : public CBaseScrlView {
+class CValEditView : public CBaseScrlView, public CValueView {
 public:
     enum Column { COL_DEFINITION, COL_NAME, COL_POSITION, COL_VALUE, COL_COMMENT, COL_COUNT };
 
@@ -38,11 +39,11 @@ public:
     CKestrinDoc* GetDocument() const;
 
     // Empties every row. releaseTypes false leaves the rows' types untouched (they may be gone).
-    void ClearRows(bool releaseTypes);
+    void ClearRows(bool releaseTypes) override;
     // Appends a top-level row for variable, collapsed; the view owns it from now on.
-    void AddRow(std::unique_ptr<CValDef> variable);
+    void AddRow(std::unique_ptr<CValDef> variable) override;
     // Hiding keeps the column's width for showing it again; then the values are re-read.
-    void ShowColumn(int column, bool show);
+    void ShowColumn(int column, bool show) override;
     int GetRowCount() const { return m_nRowCount; }
     int GetTopLevelCount() const { return m_nTopCount; }
     // The variable a data row shows; null on a note row.

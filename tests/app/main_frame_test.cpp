@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QtTest>
 
+#include "cmd_ui.h"
 #include "doc_template.h"
 #include "kestrin_app.h"
 #include "kestrin_doc.h"
@@ -117,9 +118,12 @@ private slots:
                      ours);
 
         QCOMPARE(ShownBar(frame), int(IDR_KESTRITYPE));
+        QAction* toolbarItem = frame->GetCommandActions().Find(ID_VIEW_TOOLBAR);
         for (const int shown : {0, int(IDR_KESTRITYPE)}) {
             QVERIFY(frame->SendCommand(ID_VIEW_TOOLBAR));
             QCOMPARE(ShownBar(frame), shown);
+            CCmdUI(ID_VIEW_TOOLBAR, toolbarItem).DoUpdate(frame, true);
+            QCOMPARE(toolbarItem->isChecked(), shown != 0);
         }
         QCOMPARE(m_app->ExitInstance(), 0);
     }

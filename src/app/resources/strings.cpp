@@ -8,6 +8,8 @@ const StringResource kStringTable[] = {
     {IDR_KESTRITYPE, "\nKestrin\nﾌｧｲﾙ編集\nﾌｧｲﾙ編集 (*.*)\n\nKestrin.Document\nKestri Document"},
     {IDR_STRMDEFTYPE, "\nｽﾄﾘｰﾑ定義ﾌｧｲﾙ\nｽﾄﾘｰﾑ定義ﾌｧｲﾙ\nｽﾄﾘｰﾑ定義ﾌｧｲﾙ (*.stm)\n.stm\n"
                       "Kestrin.Document\nKestri Document"},
+    {IDS_STRMDEF_OPEN_TITLE, "ｽﾄﾘｰﾑ定義ﾌｧｲﾙを開く"},
+    {IDS_STRMDEF_FILTER, "ｽﾄﾘｰﾑ定義ﾌｧｲﾙ (*.stm)|*.stm|全てのﾌｧｲﾙ (*.*)|*.*||"},
     {AFX_IDS_APP_TITLE, "Kestrin"},
     {AFX_IDS_IDLEMESSAGE, "ﾚﾃﾞｨ"},
     {ID_INDICATOR_KANA, "ｶﾅ"},

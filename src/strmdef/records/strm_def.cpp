@@ -1,5 +1,7 @@
 #include "strm_def.h"
 
+#include <utility>
+
 #include "archive.h"
 #include "base_types.h"
 #include "type_def.h"
@@ -20,15 +22,29 @@ CStrmDef::~CStrmDef() {
 
 void CStrmDef::DestroyAll() {
     m_aLayout.clear();
-    for (auto& type : m_aTypes)
-        type->m_aMember.clear();
-    m_aTypes.clear();
+    DestroyTypes(m_aTypes);
 }
 
 void CStrmDef::ResetTypes() {
     DestroyAll();
-    for (int id = 0; id < kBaseTypeCount; ++id)
-        m_aTypes.push_back(std::make_unique<CTypeDef>(kBaseTypes[id].name, id, KIND_BASE));
+    AppendBaseTypes(m_aTypes);
+}
+
+std::vector<std::unique_ptr<CValDef>> CStrmDef::MoveOnto(TypeList& types) {
+    auto relink = [&](CValDef& variable) {
+        const CTypeDef* type = variable.GetType();
+        if (type && type->m_nTypeId < kBaseTypeCount && m_aTypes[type->m_nTypeId].get() == type)
+            variable.SetType(types[type->m_nTypeId].get());
+    };
+    for (std::size_t i = kBaseTypeCount; i < m_aTypes.size(); ++i) {
+        for (const auto& member : m_aTypes[i]->m_aMember)
+            relink(*member);
+        types.push_back(std::move(m_aTypes[i]));
+    }
+    m_aTypes.resize(kBaseTypeCount);
+    for (const auto& variable : m_aLayout)
+        relink(*variable);
+    return std::exchange(m_aLayout, {});
 }
 
 void CStrmDef::Renumber(int first) {

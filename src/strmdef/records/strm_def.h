@@ -17,6 +17,8 @@
 #include <memory>
 #include <vector>
 
+#include "type_list.h"
+
 class CArchive;
 class CTypeDef;
 class CValDef;
@@ -41,8 +43,12 @@ public:
     int FindTypeByName(const QByteArray& name, CTypeDef** found = nullptr) const;
     // Gives every type from index first on its index as its id.
     void Renumber(int first = 0);
+    // Moves the user types onto the end of types, which holds base types only, and hands out
+    // the layout; what named this definition's base types names those of types instead.
+    // This definition is left with its base types, unnamed, and an empty layout.
+    std::vector<std::unique_ptr<CValDef>> MoveOnto(TypeList& types);
 
-    std::vector<std::unique_ptr<CTypeDef>> m_aTypes;
+    TypeList m_aTypes;
     std::vector<std::unique_ptr<CValDef>> m_aLayout;
 
 private:
