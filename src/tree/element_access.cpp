@@ -1,9 +1,11 @@
 // Element access by tree position: chains opened from the root down an item's ancestors,
 // released with their commits, and the operations on the current stream.
 #include "kestrin_doc.h"
+#include "progress.h"
 #include "report_stg_error.h"
 #include "stg_operation.h"
 #include "stg_tree_view.h"
+#include "tree_messages.h"
 #include "zero_fill.h"
 
 namespace {
@@ -171,8 +173,9 @@ bool CStgTreeView::ResizeCurrentStream(ULARGE_INTEGER newSize) {
 }
 
 // Asks for the whole size first, so that a size the file cannot hold is refused before
-// anything changes; then writes the zeros. A failed write is reported and the stream goes
-// back to its old size.
+// anything changes; then writes the zeros, which for gigabytes shows a progress the user may
+// cancel. A failed or cancelled write leaves the stream at its old size; only a failure is
+// reported.
 bool CStgTreeView::GrowWithZeros(IStream* stream, ULONGLONG from, ULONGLONG to) {
     ULARGE_INTEGER size;
     size.QuadPart = to;
@@ -187,11 +190,13 @@ bool CStgTreeView::GrowWithZeros(IStream* stream, ULONGLONG from, ULONGLONG to) 
     int operation = STG_OP_SEEK;
     if (SUCCEEDED(hr)) {
         operation = STG_OP_GENERIC;
-        hr = WriteZeros(stream, to - from);
+        CProgress progress(QString::fromUtf16(kTextGrowStream), static_cast<qint64>(to - from));
+        hr = WriteZeros(stream, to - from, &progress);
     }
     if (SUCCEEDED(hr))
         return true;
-    ReportStgError(hr, operation);
+    if (hr != E_ABORT)
+        ReportStgError(hr, operation);
     size.QuadPart = from;
     stream->SetSize(size);
     return false;

@@ -27,3 +27,4 @@ inline constexpr char16_t kMsgFileReadFailed[] = u"ファイルの読み込み�
 inline constexpr char16_t kMsgNoMemory[] = u"メモリが不足しています。処理を中断します。";
 inline constexpr char16_t kTextImport[] = u"ファイルをインポートしています...";
 inline constexpr char16_t kTextExport[] = u"ストリームをエクスポートしています...";
+inline constexpr char16_t kTextGrowStream[] = u"ストリームを拡張しています...";

@@ -9,32 +9,8 @@
 
 #include "doc_test_support.h"
 #include "document_messages.h"
-#include "progress.h"
+#include "recording_progress.h"
 #include "resource_ids.h"
-
-namespace {
-
-// Records the progress dialog's steps, and cancels once they reach cancelAt thousandths.
-class RecordingProgress final : public ProgressPresenter {
-public:
-    RecordingProgress() : m_before(SetProgressPresenter(this)) {}
-    ~RecordingProgress() override { SetProgressPresenter(m_before); }
-    void Begin(const QString& label) override { labels << label; }
-    bool Step(int perMille) override {
-        steps << perMille;
-        return perMille < cancelAt;
-    }
-    void End() override { ++ended; }
-    QStringList labels;
-    QList<int> steps;
-    int cancelAt = 1001;
-    int ended = 0;
-
-private:
-    ProgressPresenter* m_before;
-};
-
-} // namespace
 
 class KestrinDocTest : public QObject {
     Q_OBJECT

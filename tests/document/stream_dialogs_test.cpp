@@ -11,6 +11,7 @@
 #include "goto_position_dlg.h"
 #include "kestrin_view.h"
 #include "modal_dialog.h"
+#include "recording_progress.h"
 #include "resource_ids.h"
 #include "stream_size_dlg.h"
 
@@ -120,6 +121,18 @@ private slots:
         writeByte(QStringLiteral("1FFFFFFFF"), QStringLiteral("1"));
         QCOMPARE(boxes.texts.size(), 2);
         QCOMPARE(CurrentStreamBytes(doc).size(), 17);
+        // Growing by megabytes shows a progress; a cancel keeps the old size, unreported.
+        {
+            boxes.texts.clear();
+            boxes.answers = {IDYES};
+            RecordingProgress progress;
+            progress.cancelAt = 1;
+            writeByte(QStringLiteral("4000000"), QStringLiteral("1"));
+            QCOMPARE(progress.labels,
+                     QStringList{QString::fromUtf16(u"ストリームを拡張しています...")});
+            QCOMPARE(boxes.texts.size(), 1);
+            QCOMPARE(CurrentStreamBytes(doc).size(), 17);
+        }
 
         // Going to a position: past the end is refused; in decimal, 16 is row 2's first byte.
         boxes.texts.clear();
