@@ -9,12 +9,6 @@
 #include "page_view.h"
 #include "stream_size_dlg.h"
 
-namespace {
-
-constexpr ULONGLONG kPageBytes = 256;
-
-} // namespace
-
 void CKestrinDoc::AddStreamCommands() {
     OnCommand(ID_STREAM_RESIZE, &CKestrinDoc::OnStreamResize);
     OnCommand(ID_BYTE_EDIT, &CKestrinDoc::OnByteEdit);

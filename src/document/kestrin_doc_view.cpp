@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr ULONGLONG kPageSize = 256;
-
 DWORD ListStyleOf(UINT id) {
     switch (id) {
     case ID_VIEW_LARGEICON:
@@ -40,15 +38,15 @@ void CKestrinDoc::OnPage(UINT id) {
         m_pageOffset = 0;
         break;
     case ID_PAGE_PREV:
-        m_pageOffset -= std::min(m_pageOffset, kPageSize);
+        m_pageOffset -= std::min(m_pageOffset, kPageBytes);
         break;
     case ID_PAGE_NEXT:
-        m_pageOffset += kPageSize;
+        m_pageOffset += kPageBytes;
         break;
     default:
         if (m_streamSize == 0)
             return;
-        m_pageOffset = (m_streamSize - 1) / kPageSize * kPageSize;
+        m_pageOffset = (m_streamSize - 1) / kPageBytes * kPageBytes;
         break;
     }
     UpdateAllViews(nullptr);
@@ -59,7 +57,7 @@ void CKestrinDoc::OnUpdatePageBack(CCmdUI* ui) {
 }
 
 void CKestrinDoc::OnUpdatePageForward(CCmdUI* ui) {
-    ui->Enable(m_pageOffset + kPageSize < m_streamSize && !m_bCurIsStorage);
+    ui->Enable(m_pageOffset + kPageBytes < m_streamSize && !m_bCurIsStorage);
 }
 
 void CKestrinDoc::OnListStyle(UINT id) {

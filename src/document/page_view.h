@@ -11,6 +11,9 @@ constexpr DWORD LVS_REPORT = 1;
 constexpr DWORD LVS_SMALLICON = 2;
 constexpr DWORD LVS_TYPEMASK = 3;
 
+// The bytes of one page; pages start at its multiples.
+constexpr ULONGLONG kPageBytes = 256;
+
 class CPageView {
 public:
     virtual ~CPageView() = default;
@@ -20,4 +23,7 @@ public:
     virtual bool IsHexMode() const = 0;
     // Makes the byte at index (0 to 255) of the page shown the current cell.
     virtual void SetCurrentByte(int index) = 0;
+    // Tints the count bytes from start wherever they lie on the pages shown, from now on;
+    // a count of 0 tints none.
+    virtual void MarkBytes(ULONGLONG start, ULONGLONG count) = 0;
 };

@@ -25,6 +25,7 @@ constexpr UINT GCS_HEX = 0x0080;        // the editor keeps only hexadecimal dig
 constexpr UINT GCS_BITMAP = 0x0100;     // the cell's bitmap at its top left
 constexpr UINT GCS_HATCH = 0x0200;      // diagonal hatch: the cell has no value
 constexpr UINT GCS_RIGHT = 0x0400;      // text aligned right
+constexpr UINT GCS_TINT = 0x0800;       // light tint: a value the user picked and its bytes
 constexpr UINT GCS_HEADER = GCS_COLHEAD | GCS_ROWHEAD;
 constexpr UINT GCS_SELECTABLE = GCS_EDIT | GCS_SELECT;
 

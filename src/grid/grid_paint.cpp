@@ -14,6 +14,7 @@
 namespace {
 
 const QColor kGridLine(0xA8, 0xA8, 0xA8);
+const QColor kTint(0xFF, 0xEC, 0xA8);
 
 // The pixels a framed rectangle drawn with a one-pixel pen covers: left .. right - 1.
 QRect Outline(const CRect& rect) {
@@ -91,7 +92,7 @@ void CGrid::DrawCell(QPainter* pDC, const CGridCell& cell) const {
         return;
     const UINT style = cell.m_nStyle;
     pDC->setPen(cell.IsHeader() ? Qt::black : kGridLine);
-    pDC->setBrush(Qt::white);
+    pDC->setBrush(style & GCS_TINT ? kTint : QColor(Qt::white));
     pDC->drawRect(Outline(rect));
     if (cell.IsHeader()) {
         DrawHeaderFace(pDC, rect);

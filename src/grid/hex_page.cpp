@@ -66,6 +66,17 @@ void FillHexPage(CGrid& grid, ULONGLONG offset, const BYTE* bytes, ULONG count) 
     }
 }
 
+void MarkHexBytes(CGrid& grid, ULONGLONG offset, ULONG count, ULONGLONG markStart,
+                  ULONGLONG markCount) {
+    for (int index = 0; index < kHexPageSize; ++index) {
+        const ULONGLONG at = offset + static_cast<ULONGLONG>(index);
+        const bool marked =
+            static_cast<ULONG>(index) < count && at >= markStart && at - markStart < markCount;
+        UINT& style = grid.Cell(index / kHexRowBytes + 1, index % kHexRowBytes + 1).m_nStyle;
+        style = marked ? style | GCS_TINT : style & ~GCS_TINT;
+    }
+}
+
 // A control byte is never read as part of a two-byte character, and a character of the
 // user-defined area (which no font has) shows as two dots, as wide as its two bytes.
 QString HexRowText(const BYTE* bytes, ULONG count) {

@@ -17,4 +17,8 @@ void FillHexPage(CGrid& grid, ULONGLONG offset, const BYTE* bytes, ULONG count);
 // One line's bytes as text: code page 932, with control bytes (DEL too), bytes that start
 // no character and user-defined characters as half-width middle dots, one a byte, and a
 // space for each byte past the end.
+// Tints the byte cells of a page at offset holding count bytes that lie in the run of
+// markCount bytes from markStart, and clears the tint of the others.
+void MarkHexBytes(CGrid& grid, ULONGLONG offset, ULONG count, ULONGLONG markStart,
+                  ULONGLONG markCount);
 QString HexRowText(const BYTE* bytes, ULONG count);

@@ -133,7 +133,20 @@ void CKestrinView::ShowPage(IStream* stream) {
     hr = stream->Read(bytes.data(), kHexPageSize, &read);
     if (FAILED(hr))
         ReportPageError(hr, STG_OP_READ);
-    FillHexPage(*GetGrid(), offset, bytes.data(), std::min<ULONG>(read, kHexPageSize));
+    m_nPageBytes = std::min<ULONG>(read, kHexPageSize);
+    FillHexPage(*GetGrid(), offset, bytes.data(), m_nPageBytes);
+    MarkHexBytes(*GetGrid(), offset, m_nPageBytes, m_markStart, m_markCount);
+}
+
+void CKestrinView::MarkBytes(ULONGLONG start, ULONGLONG count) {
+    if (start == m_markStart && count == m_markCount)
+        return;
+    m_markStart = start;
+    m_markCount = count;
+    if (const CKestrinDoc* doc = GetDocument(); doc && m_bHexMode) {
+        MarkHexBytes(*GetGrid(), doc->GetPageOffset(), m_nPageBytes, start, count);
+        viewport()->update();
+    }
 }
 
 void CKestrinView::ReportPageError(HRESULT hr, int operation) {

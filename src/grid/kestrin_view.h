@@ -32,6 +32,7 @@ public:
     DWORD GetListStyle() const override;
     bool IsHexMode() const override { return m_bHexMode; }
     void SetCurrentByte(int index) override;
+    void MarkBytes(ULONGLONG start, ULONGLONG count) override;
 
     // What the view shows, drawn on the printer's pages.
     void Print(QPrinter* printer);
@@ -64,6 +65,9 @@ private:
     CElementListCtrl* m_pList = nullptr;
     bool m_bHexMode = true;
     bool m_bReporting = false;
+    ULONG m_nPageBytes = 0; // of the page shown
+    ULONGLONG m_markStart = 0;
+    ULONGLONG m_markCount = 0;
     struct PageFailure {
         HRESULT hr = S_OK;
         int operation = 0;

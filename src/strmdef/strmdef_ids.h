@@ -6,6 +6,8 @@
 
 // Number base and column toggles; the document carries the commands out.
 constexpr UINT IDR_VALUE_CONTEXT = 153;
+// Our own: the hex page goes to the page holding the first byte of the value picked.
+constexpr UINT ID_VALUE_SHOW_BYTES = 32799;
 
 // Column-0 bitmaps of a row: it can be expanded and is collapsed, it is expanded. A leaf
 // shows the grid's blank cell bitmap.

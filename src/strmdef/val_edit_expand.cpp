@@ -90,6 +90,8 @@ void CValEditView::Collapse(int row) {
     const int indent = grid->Cell(row, COL_DEFINITION).m_nIndent;
     int end = row + 1;
     for (; end <= m_nRowCount && grid->Cell(end, COL_DEFINITION).m_nIndent > indent; ++end) {
+        if (RowDef(end) == m_pMarked)
+            m_pMarked = nullptr;
         delete RowDef(end);
         grid->Cell(end, COL_DEFINITION).m_dwData = 0;
     }

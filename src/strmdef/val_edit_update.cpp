@@ -6,6 +6,7 @@
 
 #include "element_chain.h"
 #include "kestrin_doc.h"
+#include "page_view.h"
 #include "report_stg_error.h"
 #include "stg_operation.h"
 #include "strmdef_ids.h"
@@ -40,6 +41,7 @@ QString PositionText(std::uint64_t position) {
 void CValEditView::OnUpdate(CView* sender, long hint, CObject* hintObject) {
     m_nBytesRead = 0;
     m_thisFailure = {};
+    m_bMarkOnStream = false;
     CKestrinDoc* doc = GetDocument();
     std::unique_ptr<ElementChain> chain = doc ? doc->OpenCurrent() : nullptr;
     IStream* stream = nullptr;
@@ -57,6 +59,7 @@ void CValEditView::OnUpdate(CView* sender, long hint, CObject* hintObject) {
     if (!stream)
         ClearValues();
     m_lastFailure = m_thisFailure;
+    SendMark();
     CBaseScrlView::OnUpdate(sender, hint, hintObject);
 }
 
@@ -74,6 +77,19 @@ void CValEditView::ReadValues(IStream* stream) {
     std::uint64_t position = 0;
     for (int i = 0; i < m_nTopCount && row <= m_nRowCount; ++i)
         position = DrawVariable(source, row, nullptr, position);
+}
+
+void CValEditView::TintRow(int row, bool tint) {
+    for (int col = 0; col < COL_COUNT; ++col) {
+        UINT& style = GetGrid()->Cell(row, col).m_nStyle;
+        style = tint ? style | GCS_TINT : style & ~GCS_TINT;
+    }
+}
+
+void CValEditView::SendMark() {
+    CKestrinDoc* doc = GetDocument();
+    if (CPageView* page = doc ? doc->GetKestrinView() : nullptr)
+        page->MarkBytes(m_bMarkOnStream ? m_markStart : 0, m_bMarkOnStream ? m_markCount : 0);
 }
 
 void CValEditView::ClearValues() {
@@ -105,6 +121,12 @@ std::uint64_t CValEditView::DrawVariable(Source& source, int& row, const CTypeDe
             text = ValueText(plan, bytes, source.hex);
     }
     grid->Cell(self, COL_POSITION).m_strText = PositionText(position);
+    TintRow(self, variable == m_pMarked);
+    if (variable == m_pMarked) {
+        m_markStart = position;
+        m_markCount = size;
+        m_bMarkOnStream = !past && position < source.size;
+    }
     CGridCell& value = grid->Cell(self, COL_VALUE);
     value.m_strText = text;
     value.m_nStyle = past ? value.m_nStyle | GCS_HATCH : value.m_nStyle & ~GCS_HATCH;

@@ -6,10 +6,12 @@
 #include <unordered_set>
 #include <vector>
 
+#include "cmd_ui.h"
 #include "cp932.h"
 #include "document_ids.h"
 #include "kestrin_doc.h"
 #include "menu.h"
+#include "page_view.h"
 #include "strmdef_ids.h"
 #include "type_def.h"
 #include "type_sizes.h"
@@ -18,6 +20,8 @@
 
 CValEditView::CValEditView() : CBaseScrlView(false) {
     LayoutGrid();
+    OnCommand(ID_VALUE_SHOW_BYTES, &CValEditView::OnShowBytes);
+    OnUpdateCommand(ID_VALUE_SHOW_BYTES, &CValEditView::OnUpdateShowBytes);
 }
 
 CValEditView::~CValEditView() {
@@ -63,6 +67,9 @@ void CValEditView::ClearRows(bool releaseTypes) {
     }
     m_nRowCount = m_nTopCount = 0;
     m_pSizes.reset();
+    m_pMarked = nullptr;
+    m_bMarkOnStream = false;
+    TintRow(1, false);
     // What stays is the empty first row, without an expansion mark or a hatch left behind.
     grid->SetRowCount(2);
     grid->SetCellBitmap(1, COL_DEFINITION, IDB_GRIDCELL);
@@ -174,7 +181,40 @@ bool CValEditView::IsHexValues() const {
     return doc && doc->GetValueRadix() != 0;
 }
 
+void CValEditView::mousePressEvent(QMouseEvent* event) {
+    CBaseScrlView::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton)
+        MarkRowAt(event->position().toPoint());
+}
+
+// Rows are picked by a click anywhere on them; a click beside them picks none.
+void CValEditView::MarkRowAt(const QPoint& point) {
+    int row = 0;
+    int col = 0;
+    const int hit = GetGrid()->HitTest(point.x(), point.y(), &row, &col);
+    const bool onRow = (hit == GHT_CELL || hit == GHT_BITMAP) && row >= 1 && row <= m_nRowCount;
+    const CValDef* picked = onRow ? RowDef(row) : nullptr;
+    if (picked == m_pMarked)
+        return;
+    m_pMarked = picked;
+    OnUpdate(nullptr, 0, nullptr);
+    viewport()->update();
+}
+
+void CValEditView::OnShowBytes() {
+    CKestrinDoc* doc = GetDocument();
+    if (!doc || !m_bMarkOnStream)
+        return;
+    doc->SetPageOffset(m_markStart / kPageBytes * kPageBytes);
+    doc->UpdateAllViews(nullptr);
+}
+
+void CValEditView::OnUpdateShowBytes(CCmdUI* ui) {
+    ui->Enable(m_bMarkOnStream);
+}
+
 void CValEditView::contextMenuEvent(QContextMenuEvent* event) {
+    MarkRowAt(event->pos());
     CMenu menu;
     QMenu* popup = menu.LoadMenu(IDR_VALUE_CONTEXT) ? menu.GetSubMenu(0) : nullptr;
     if (!popup)

@@ -19,6 +19,7 @@
 #include "ole_interfaces.h"
 #include "value_view.h"
 
+class CCmdUI;
 class CKestrinDoc;
 class CTypeDef;
 class CTypeSizes;
@@ -55,6 +56,8 @@ public:
     void OnUpdate(CView* sender, long hint, CObject* hintObject) override;
     // Expands or collapses the row of a column-0 bitmap, then re-reads the values.
     bool OnBitmapClick(int row, int col) override;
+    // A click picks the row under it (see MarkRowAt).
+    void mousePressEvent(QMouseEvent* event) override;
     // Each bitmap is loaded once: an expansion of many rows asks for it every row.
     QImage LoadBitmap(UINT id) const override;
 
@@ -81,6 +84,13 @@ private:
         std::uint64_t windowStart = 0;
     };
 
+    // Picking a row tints it, and its value's bytes on the hex page; the pick follows the row
+    // through updates, expansions and paging, and goes with it when it is collapsed away.
+    void MarkRowAt(const QPoint& point);
+    void TintRow(int row, bool tint);
+    void SendMark();
+    void OnShowBytes();
+    void OnUpdateShowBytes(CCmdUI* ui);
     void LayoutGrid();
     CValDef* RowDef(int row) const;
     // The sizes of every type the rows reach, made when first needed after the rows changed.
@@ -112,6 +122,11 @@ private:
     std::unique_ptr<CTypeSizes> m_pSizes;
     mutable std::map<UINT, QImage> m_bitmaps;
     bool m_bReporting = false;
+    const CValDef* m_pMarked = nullptr;
+    // Where the picked value lies, as the last update found it; empty off the stream.
+    std::uint64_t m_markStart = 0;
+    std::uint64_t m_markCount = 0;
+    bool m_bMarkOnStream = false;
     Failure m_lastFailure;
     Failure m_thisFailure;
 };

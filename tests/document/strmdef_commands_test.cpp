@@ -7,8 +7,10 @@
 #include "cmd_ui.h"
 #include "doc_test_support.h"
 #include "document_messages.h"
+#include "kestrin_view.h"
 #include "resource_ids.h"
 #include "strmdef_builders.h"
+#include "strmdef_ids.h"
 #include "strmdef_messages.h"
 #include "val_edit_view.h"
 
@@ -26,6 +28,15 @@ QStringList Items(const QComboBox* combo) {
     for (int i = 0; i < combo->count(); ++i)
         items << combo->itemText(i);
     return items;
+}
+
+// The bytes of the hex page shown tinted, by their index on the page.
+QList<int> TintedBytes(const CGrid* grid) {
+    QList<int> tinted;
+    for (int index = 0; index < 256; ++index)
+        if (grid->Cell(index / 16 + 1, index % 16 + 1).m_nStyle & GCS_TINT)
+            tinted << index;
+    return tinted;
 }
 
 QStringList TopLevelNames(const CValEditView* view) {
@@ -56,7 +67,8 @@ private:
         TreeOf(doc)->setCurrentItem(Child(TreeOf(doc)->GetRootItem(), name));
     }
 
-    // struct A { B inner; int y; }; struct B { int x; short s; }; A a; int n;
+    // struct A { B inner; int y; }; struct B { int x; short s; };
+    // A a; int n; char big[700]; int last;
     void SaveFirst(const QString& path) {
         CStrmDef def;
         CTypeDef* a = AddType(def, "A");
@@ -67,6 +79,8 @@ private:
         Member(b, def.m_aTypes[9].get(), "s");
         def.m_aLayout.push_back(Var(a, "a"));
         def.m_aLayout.push_back(Var(def.m_aTypes[0].get(), "n"));
+        def.m_aLayout.push_back(Var(def.m_aTypes[7].get(), "big", 700));
+        def.m_aLayout.push_back(Var(def.m_aTypes[0].get(), "last"));
         SaveStm(def, path);
     }
     // struct C { char text[4]; }; C c; C d; unsigned char e;
@@ -93,8 +107,8 @@ private slots:
         damaged.write(ReadFile(Path("first.stm")).chopped(3));
         damaged.close();
         QByteArray bytes;
-        for (char i = 0; i < 32; ++i)
-            bytes += i;
+        for (int i = 0; i < 800; ++i)
+            bytes += char(i);
         MakeCompoundFile(Path("data.cfb"), {{QStringLiteral("S"), bytes}});
         CKestrinDoc* doc = m_fixture->Open(Path("data.cfb"));
         QCOMPARE(doc->GetTypes().size(), std::size_t(19));
@@ -114,7 +128,7 @@ private slots:
         QCOMPARE(types[0].get(), intType);
         QCOMPARE(types[19]->m_aMember[0]->GetType(), types[20].get());
         QCOMPARE(types[19]->m_aMember[1]->GetType(), intType);
-        QCOMPARE(TopLevelNames(view), (QStringList{"a", "n"}));
+        QCOMPARE(TopLevelNames(view), (QStringList{"a", "n", "big", "last"}));
         QCOMPARE(view->GetGrid()->GetCellText(2, CValEditView::COL_POSITION), QStringLiteral("A"));
         QCOMPARE(view->GetGrid()->GetCellText(2, CValEditView::COL_VALUE),
                  QStringLiteral("218893066"));
@@ -126,6 +140,25 @@ private slots:
         QVERIFY(Checked(ID_VALUE_DECIMAL) && !Checked(ID_VALUE_HEX));
         QCOMPARE(Items(combo), QStringList{"first"});
 
+        // A value picked tints its row and its bytes on the page; going to them shows the
+        // page of its first byte.
+        auto click = [&](int row) {
+            const CRect rect = view->GetGrid()->ClientRect(row, CValEditView::COL_VALUE);
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                              QPoint(rect.left + 4, rect.top + 4));
+        };
+        const CGrid* page = doc->GetView<CKestrinView>()->GetGrid();
+        click(2);
+        QVERIFY(view->GetGrid()->Cell(2, CValEditView::COL_NAME).m_nStyle & GCS_TINT);
+        QCOMPARE(TintedBytes(page), (QList<int>{10, 11, 12, 13}));
+        click(4);
+        QVERIFY(!(view->GetGrid()->Cell(2, CValEditView::COL_NAME).m_nStyle & GCS_TINT));
+        QVERIFY(TintedBytes(page).isEmpty());
+        Frame()->MDIGetActive()->SetActiveView(view);
+        QVERIFY(Frame()->SendCommand(ID_VALUE_SHOW_BYTES));
+        QCOMPARE(doc->GetPageOffset(), ULONGLONG(512));
+        QCOMPARE(TintedBytes(page), (QList<int>{202, 203, 204, 205}));
+
         // A second definition replaces the first's types and rows; the base types stay.
         dialogs.answer = Path("second.stm");
         QVERIFY(Frame()->SendCommand(ID_STRMDEF_OPEN));
@@ -136,7 +169,7 @@ private slots:
         // Picking an item loads its file again.
         combo->setCurrentIndex(1);
         QVERIFY(Frame()->SendCommand(IDC_STRMDEF_COMBO, CBN_SELCHANGE));
-        QCOMPARE(TopLevelNames(view), (QStringList{"a", "n"}));
+        QCOMPARE(TopLevelNames(view), (QStringList{"a", "n", "big", "last"}));
         QCOMPARE(Items(combo), (QStringList{"first", "second"}));
 
         // A damaged file and a vanished one are reported and change nothing; the vanished one
@@ -149,7 +182,7 @@ private slots:
         QCOMPARE(boxes.texts, (QStringList{QString::fromUtf16(kMsgDamagedStrmDef),
                                            QString::fromUtf16(kMsgLoadFailed)}));
         QCOMPARE(types.size(), std::size_t(21));
-        QCOMPARE(TopLevelNames(view), (QStringList{"a", "n"}));
+        QCOMPARE(TopLevelNames(view), (QStringList{"a", "n", "big", "last"}));
         QCOMPARE(Items(combo), QStringList{"first"});
         QCOMPARE(m_fixture->App()->m_aStrmDefPath, QStringList{Path("first.stm")});
     }

@@ -12,6 +12,7 @@ public:
     DWORD GetListStyle() const override { return LVS_REPORT; }
     bool IsHexMode() const override { return true; }
     void SetCurrentByte(int) override {}
+    void MarkBytes(ULONGLONG, ULONGLONG) override {}
 };
 class OtherView : public QWidget, public CView {};
 

@@ -67,6 +67,14 @@ MenuItem ValuePopup(const char* title) {
                             });
 }
 
+// The typed value view's own menu adds going to the bytes of the value picked.
+MenuItem ValueContextPopup() {
+    MenuItem popup = ValuePopup("Context");
+    popup.popup.push_back(MenuSeparator());
+    popup.popup.push_back(MenuCommand(ID_VALUE_SHOW_BYTES, "表示位置へ移動"));
+    return popup;
+}
+
 const MenuResource kMenus[] = {
     {IDR_MAINFRAME,
      {
@@ -112,7 +120,7 @@ const MenuResource kMenus[] = {
          WindowMenu(),
          HelpMenu("ﾊﾞｰｼﾞｮﾝ情報(Kestrin) (&A)..."),
      }},
-    {IDR_VALUE_CONTEXT, {ValuePopup("Context")}},
+    {IDR_VALUE_CONTEXT, {ValueContextPopup()}},
     {IDR_PAGE_CONTEXT,
      {
          MenuPopup("Context",

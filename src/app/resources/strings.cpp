@@ -63,6 +63,7 @@ const StringResource kStringTable[] = {
     {ID_STRMDEF_PLACE, "dummy"},
     {ID_VALUE_DECIMAL, "変数の値を10進数で表示します。\n10進数"},
     {ID_VALUE_HEX, "変数の値を16進数で表示します。\n16進数"},
+    {ID_VALUE_SHOW_BYTES, "選んだ変数の先頭バイトのページを表示します。\n表示位置へ移動"},
     {ID_COLUMN_DEFINITION, "「定義」列の表示/非表示を切り替えます。\n定義"},
     {ID_COLUMN_NAME, "「変数名」列の表示/非表示を切り替えます。\n変数名"},
     {ID_COLUMN_VALUE, "「値」列の表示/非表示を切り替えます。\n値"},
