@@ -134,24 +134,27 @@ private slots:
             QCOMPARE(CurrentStreamBytes(doc).size(), 17);
         }
 
-        // Going to a position: past the end is refused; in decimal, 16 is row 2's first byte.
+        // Going to a position on a 1 GiB stream: past the end is refused; in decimal,
+        // 1073741822 (3FFFFFFE) is the next-to-last byte of the last page.
         boxes.texts.clear();
+        QVERIFY(tree->ResizeCurrentStream(ULARGE_INTEGER{{1u << 30}}));
         dialogs.script = [&](QDialog& shown) {
             auto& dialog = dynamic_cast<CGotoPositionDlg&>(shown);
-            Type(dialog.GetPositionEdit(), QStringLiteral("11"));
+            Type(dialog.GetPositionEdit(), QStringLiteral("40000000"));
             dialog.accept();
             QCOMPARE(dialog.result(), int(QDialog::Rejected));
             dialog.GetDecimalButton()->setChecked(true);
-            Type(dialog.GetPositionEdit(), QStringLiteral("16x"));
-            QCOMPARE(dialog.GetPositionEdit()->text(), QStringLiteral("16"));
+            Type(dialog.GetPositionEdit(), QStringLiteral("1073741822x"));
+            QCOMPARE(dialog.GetPositionEdit()->text(), QStringLiteral("1073741822"));
             dialog.accept();
         };
         QVERIFY(Send(ID_GOTO_POSITION));
         QCOMPARE(boxes.texts,
                  QStringList{QString::fromUtf16(u"位置がストリームのサイズを超えています。")});
+        QCOMPARE(doc->GetPageOffset(), ULONGLONG(0x3FFFFF00));
         CGrid* grid = doc->GetView<CKestrinView>()->GetGrid();
-        QCOMPARE(grid->GetCurRow(), 2);
-        QCOMPARE(grid->GetCurCol(), 1);
+        QCOMPARE(grid->GetCurRow(), 16);
+        QCOMPARE(grid->GetCurCol(), 15);
         QVERIFY(grid->IsSelectActive());
         doc->OnCloseDocument();
         QCOMPARE(ReadFile(path), before);
