@@ -13,6 +13,7 @@
 #include <malloc.h>
 #include <vector>
 
+#include "bench_support.h"
 #include "element_list_ctrl.h"
 #include "stg_folder.h"
 #include "storage_api.h"
@@ -60,26 +61,10 @@ void ResetPeak() {
         clear.write("5");
 }
 
-template <class Step> qint64 Ms(Step step) {
-    QElapsedTimer timer;
-    timer.start();
-    step();
-    return timer.elapsed();
-}
-
-template <class Step> qint64 MedianMs(Step step) {
-    std::vector<qint64> times;
-    for (int round = 0; round < 5; ++round)
-        times.push_back(Ms(step));
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
+    OffscreenApplication application(argc, argv);
     if (argc == 3 && QByteArray(argv[1]) == "--make") {
         MakeWide(QString::fromLocal8Bit(argv[2]));
         return 0;
@@ -101,7 +86,7 @@ int main(int argc, char** argv) {
     list.grab();
     ResetPeak();
     const long rssBefore = StatusKiB("VmRSS");
-    const qint64 first = Ms([&] {
+    const qint64 first = ElapsedMs([&] {
         list.Fill(wide);
         list.grab();
     });
@@ -117,7 +102,7 @@ int main(int argc, char** argv) {
         folder.Fill();
     });
     const auto switchTo = [&](DWORD style) {
-        return Ms([&] {
+        return ElapsedMs([&] {
             list.SetListStyle(style);
             list.grab();
         });

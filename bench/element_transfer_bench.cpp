@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <malloc.h>
 
+#include "bench_support.h"
 #include "doc_test_support.h"
 #include "frame_wnd.h"
 #include "tree_ids.h"
@@ -45,8 +46,7 @@ void Command(CStgTreeView* tree, QTreeWidgetItem* item, UINT id) {
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
+    OffscreenApplication application(argc, argv);
     QTemporaryDir profile;
     QTemporaryDir files(QDir::currentPath() + QStringLiteral("/transfer-bench-XXXXXX"));
     UseScratchProfile(profile);

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <random>
 
+#include "bench_support.h"
 #include "doc_test_support.h"
 #include "kestrin_view.h"
 
@@ -33,16 +34,10 @@ void MakeBigFile(const QString& path) {
     root->Release();
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
+    OffscreenApplication application(argc, argv);
     QTemporaryDir profile;
     QTemporaryDir files;
     UseScratchProfile(profile);

@@ -7,28 +7,14 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "bench_support.h"
 #include "doc_test_support.h"
 #include "stg_folder.h"
 
-namespace {
-
-template <class Step> qint64 MedianMs(Step step) {
-    std::vector<qint64> times;
-    for (int round = 0; round < 7; ++round) {
-        QElapsedTimer timer;
-        timer.start();
-        step();
-        times.push_back(timer.elapsed());
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-} // namespace
+namespace {} // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
+    OffscreenApplication application(argc, argv);
     QTemporaryDir profile;
     QTemporaryDir files;
     UseScratchProfile(profile);
@@ -53,17 +39,21 @@ int main(int argc, char** argv) {
     KestrinFixture fixture;
     CStgTreeView* tree = TreeOf(fixture.Open(path));
     QTreeWidgetItem* wide = Child(tree->GetRootItem(), QStringLiteral("Wide"));
-    const qint64 expand = MedianMs([&] {
-        tree->collapseItem(wide);
-        tree->expandItem(wide);
-    });
+    const qint64 expand = MedianMs(
+        [&] {
+            tree->collapseItem(wide);
+            tree->expandItem(wide);
+        },
+        7);
     CKestrinDoc* doc = tree->GetDocument();
     tree->setCurrentItem(wide);
     std::unique_ptr<ElementChain> chain = doc->OpenCurrent();
-    const qint64 folderOnly = MedianMs([&] {
-        CStgFolder folder(chain->GetLastStorage());
-        folder.Fill();
-    });
+    const qint64 folderOnly = MedianMs(
+        [&] {
+            CStgFolder folder(chain->GetLastStorage());
+            folder.Fill();
+        },
+        7);
     chain->ReleaseAll();
     doc->Unlock();
     tree->setCurrentItem(Child(tree->GetRootItem(), QStringLiteral("Taken")));

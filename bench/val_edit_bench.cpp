@@ -9,6 +9,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench_support.h"
 #include "doc_test_support.h"
 #include "strm_def.h"
 #include "type_def.h"
@@ -20,11 +21,6 @@ namespace {
 constexpr int kVariables = 10000;
 constexpr int kElements = 100000;
 constexpr int kRuns = 5;
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // A line of /proc/self/status in MiB: VmRSS now, VmHWM the peak.
 double StatusMiB(const char* key) {
@@ -52,8 +48,7 @@ double Ms(const QElapsedTimer& timer) {
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
+    OffscreenApplication application(argc, argv);
     QTemporaryDir profile;
     QTemporaryDir files;
     UseScratchProfile(profile);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QStringList>
+#include <vector>
 
 #include "document.h"
 #include "view.h"
@@ -23,5 +24,13 @@ public:
             if (auto* found = dynamic_cast<T*>(view))
                 return found;
         return nullptr;
+    }
+    // Every view of the document that is a T, in their order.
+    template <class T> std::vector<T*> GetViewsOf() const {
+        std::vector<T*> found;
+        for (CView* view : GetViews())
+            if (auto* each = dynamic_cast<T*>(view))
+                found.push_back(each);
+        return found;
     }
 };

@@ -237,11 +237,7 @@ CElementTree* CKestrinDoc::GetTreeView() const {
 }
 
 std::vector<CElementTree*> CKestrinDoc::GetTreeViews() const {
-    std::vector<CElementTree*> trees;
-    for (CView* view : GetViews())
-        if (auto* tree = dynamic_cast<CElementTree*>(view))
-            trees.push_back(tree);
-    return trees;
+    return GetViewsOf<CElementTree>();
 }
 
 void CKestrinDoc::OnElementsChanged(CElementTree* changedBy) {

@@ -43,11 +43,7 @@ void CKestrinDoc::AddStrmDefCommands() {
 }
 
 std::vector<CValueView*> CKestrinDoc::GetValEditViews() const {
-    std::vector<CValueView*> views;
-    for (CView* view : GetViews())
-        if (auto* values = dynamic_cast<CValueView*>(view))
-            views.push_back(values);
-    return views;
+    return GetViewsOf<CValueView>();
 }
 
 void CKestrinDoc::ResetTypes() {
