@@ -103,11 +103,14 @@ Bytes Notes() {
 // creation time, each value a 4-byte type tag and its bytes, padded to 4 bytes.
 Bytes SummaryInformation() {
     constexpr std::uint32_t sectionOffset = 28 + 20; // header, one FMTID and its offset
-    constexpr std::uint32_t lpstr = 8 + kLpstrLength;
-    const std::uint32_t offsets[kPropertyCount] = {
-        8 + 8 * kPropertyCount, 8 + 8 * kPropertyCount + 8, 8 + 8 * kPropertyCount + 8 + lpstr,
-        8 + 8 * kPropertyCount + 8 + 2 * lpstr};
-    const std::uint32_t sectionSize = offsets[3] + 12;
+    // Each value's bytes, its type tag included; the values follow the id/offset pairs.
+    constexpr std::uint32_t sizes[kPropertyCount] = {8, 8 + kLpstrLength, 8 + kLpstrLength, 12};
+    std::uint32_t offsets[kPropertyCount];
+    std::uint32_t sectionSize = 8 + 8 * kPropertyCount; // size, count, then the pairs
+    for (int i = 0; i < kPropertyCount; ++i) {
+        offsets[i] = sectionSize;
+        sectionSize += sizes[i];
+    }
     Bytes bytes;
     bytes.U16(0xFFFE).U16(0).U32(0x00020006); // byte order, version, Win32 6.0
     bytes.Raw({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}).U32(1); // no class, 1 section
@@ -146,9 +149,8 @@ bool Fill(IStorage* root) {
 
 } // namespace
 
-bool WriteExampleFile(const std::string& path) {
-    const std::u16string name(path.begin(), path.end()); // the generator's paths are ASCII
+bool WriteExampleFile(const std::u16string& path) {
     ComPtr<IStorage> root;
-    return Check(StgCreateDocfile(name.c_str(), kCreate, 0, root.Put()), "StgCreateDocfile") &&
+    return Check(StgCreateDocfile(path.c_str(), kCreate, 0, root.Put()), "StgCreateDocfile") &&
            Fill(root.Get()) && Check(root->Commit(STGC_DEFAULT), "Commit");
 }

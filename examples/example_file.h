@@ -5,4 +5,4 @@
 
 // The streams: "Header", "Table", storage "Data" with "Samples" and "Notes", and a summary
 // property set "\005SummaryInformation". False, with a message on stderr, when a call fails.
-bool WriteExampleFile(const std::string& path);
+bool WriteExampleFile(const std::u16string& path);

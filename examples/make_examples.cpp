@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
-    const bool ok = WriteExampleFile((folder + "/example.cfb").toStdString()) &&
+    const bool ok = WriteExampleFile((folder + "/example.cfb").toStdU16String()) &&
                     WriteExampleDefinitions(folder);
     return ok ? 0 : 1;
 }
