@@ -53,7 +53,7 @@ private:
             lines << Item<QListWidget>(IDC_STREAM_LIST)->item(line)->text();
         return lines;
     }
-    // The layout as declarations, checked against the lines.
+    // The layout as declarations with their counts.
     QStringList Layout() {
         QStringList texts;
         for (const auto& variable : m_doc.GetLayout())
@@ -81,6 +81,12 @@ private slots:
 
     // Building a layout line by line: append, update, insert, move, delete, copy.
     void session() {
+        QList<UINT> tabOrder;
+        for (QWidget* w = Item(IDC_STREAM_TYPE); tabOrder.size() < 14; w = w->nextInFocusChain())
+            if (w->parentWidget() == m_view->GetForm() && (w->focusPolicy() & Qt::TabFocus))
+                tabOrder << w->objectName().toUInt();
+        QCOMPARE(tabOrder, QList<UINT>({1016, 1026, 1017, 1024, 1025, 1027, 1019, 1022, 1030, 1021,
+                                        1028, 1029, 1023, 1020}));
         auto* type = Item<QComboBox>(IDC_STREAM_TYPE);
         QTest::keyClick(type, Qt::Key_Home); // int
         Type(IDC_STREAM_NAME, "count");
@@ -188,6 +194,19 @@ private slots:
         QCOMPARE(m_doc.DeleteType(nullptr, 19, refs), DELETE_TYPE_DONE);
         QCOMPARE(type->count(), 20);
         QCOMPARE(type->currentIndex(), -1);
+    }
+
+    // A second window on the document shows the lines another one changed once it is active.
+    void secondWindow() {
+        CStreamView other;
+        m_doc.AddView(&other);
+        other.OnInitialUpdate();
+        ClickLine(0);
+        Click(IDC_STREAM_DELETE);
+        other.OnActivateView(true, &other, m_view.get());
+        auto* list = static_cast<QListWidget*>(other.GetDlgItem(IDC_STREAM_LIST));
+        QCOMPARE(list->count(), int(m_doc.GetLayout().size()));
+        QCOMPARE(list->item(0)->text(), Lines().front());
     }
 };
 
