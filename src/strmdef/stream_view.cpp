@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include "platform_setup.h"
 #include "stream_view_texts.h"
 #include "strmdef_doc.h"
 #include "strmdef_ids.h"
@@ -31,6 +32,11 @@ QLabel* Label(const char16_t* text, QWidget* buddy) {
 
 // The controls are made in tab order: the inputs, the list, then the buttons.
 CStreamView::CStreamView() : m_inputs(GetForm()), m_pList(new CTabStopList) {
+    // The dialog font of the program's forms.
+    LOGFONT logFont;
+    logFont.lfHeight = -12;
+    logFont.lfFaceName = QStringLiteral("ＭＳ Ｐゴシック");
+    GetForm()->setFont(CreateFontIndirect(logFont));
     m_pList->setParent(GetForm());
     m_inputs.m_pPointer->setText(QString::fromUtf16(kStreamCheckPointer));
     m_inputs.m_pArray->setText(QString::fromUtf16(kStreamCheckArray));

@@ -9,6 +9,7 @@ public:
     CTabStopList();
 
     // The stop in dialog units: quarters of the average character width of the list's font.
+    // Until it is set, a stop comes every eight characters.
     void SetTabStops(int dialogUnits);
     qreal GetTabStop() const { return m_tabStop; }
 
