@@ -38,8 +38,13 @@ CStrmDefView::CStrmDefView() {
     ClearInputs();
 }
 
-// The copies go before the document's types, which outlive every view.
-CStrmDefView::~CStrmDefView() = default;
+// A view that its closing document let go of is deleted after the document destroyed its
+// types: its copies must not touch them.
+CStrmDefView::~CStrmDefView() {
+    if (!GetDocument())
+        for (const auto& member : m_aMembers)
+            member->DetachType();
+}
 
 CStrmDefDoc* CStrmDefView::GetDocument() const {
     return dynamic_cast<CStrmDefDoc*>(CView::GetDocument());

@@ -52,6 +52,7 @@ enum StrmDefControl {
 class CStrmDefView : public CFormView {
 public:
     CStrmDefView();
+    // Gives the copies' references back, unless the document has already let go of the view.
     ~CStrmDefView() override;
 
     CStrmDefDoc* GetDocument() const;

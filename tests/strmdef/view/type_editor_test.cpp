@@ -293,6 +293,10 @@ private slots:
         QVERIFY(window->grab().save(QStringLiteral(KESTRIN_ARTEFACT_DIR "/type_editor.png")));
         QVERIFY(m_fixture->Frame()->grab().save(
             QStringLiteral(KESTRIN_ARTEFACT_DIR "/type_editor_main.png")));
+        // Closed without saving while the editor holds copies: the views go after the types.
+        m_box->answers = {IDNO};
+        m_fixture->CloseActive();
+        QVERIFY(m_fixture->App()->GetDocTemplates()[1]->GetDocuments().empty());
     }
 };
 
