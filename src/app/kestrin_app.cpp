@@ -16,7 +16,7 @@
 #include "stg_tree_view.h"
 #include "strmdef_doc.h"
 #include "strmdef_frm.h"
-#include "strmdef_view.h"
+#include "strm_def_view.h"
 
 namespace {
 const char kSection[] = "Main Editor";

@@ -1,9 +1,28 @@
 #include "strmdef_frm.h"
 
+#include <QSplitter>
+
 #include "kestrin_app.h"
+#include "layout_placeholder_view.h"
 #include "main_frame.h"
 #include "resource_ids.h"
+#include "strm_lst_view.h"
 #include "tool_bar.h"
+#include "view.h"
+
+namespace {
+
+// The panes' first sizes: the type list beside the editors, the type editor above the
+// layout editor.
+constexpr int kListWidth = 160;
+constexpr int kEditorWidth = 560;
+constexpr int kTypeEditorHeight = 232;
+constexpr int kLayoutHeight = 180;
+// The window's border and title bar around the panes.
+constexpr int kFrameWidth = 8;
+constexpr int kFrameHeight = 32;
+
+} // namespace
 
 CStrmDefFrm::CStrmDefFrm() {
     if (CKestrinApp* app = KestrinApp())
@@ -13,6 +32,47 @@ CStrmDefFrm::CStrmDefFrm() {
 CStrmDefFrm::~CStrmDefFrm() {
     if (CKestrinApp* app = KestrinApp())
         --app->m_nChildFrames;
+}
+
+// Without a size of its own the window would shrink to its title bar.
+bool CStrmDefFrm::PreCreateWindow(CREATESTRUCT& cs) {
+    CKestrinApp* app = KestrinApp();
+    if (app && app->m_nChildFrames == 1)
+        cs.style |= WS_MAXIMIZE;
+    cs.cx = kListWidth + kEditorWidth + kFrameWidth;
+    cs.cy = kTypeEditorHeight + kLayoutHeight + kFrameHeight;
+    return CMDIChildWnd::PreCreateWindow(cs);
+}
+
+// The template's view, the type editor, is made first: it is the document's first view.
+bool CStrmDefFrm::OnCreateClient(CCreateContext& context) {
+    m_wndSplitter = new QSplitter(Qt::Horizontal, this);
+    m_wndSplitter2 = new QSplitter(Qt::Vertical, m_wndSplitter);
+    m_wndSplitter->addWidget(m_wndSplitter2);
+    CView* editor = CreateView(context, m_wndSplitter2);
+    if (!editor)
+        return false;
+    m_wndSplitter2->addWidget(editor->GetWidget());
+    if (!AddPane<CLayoutPlaceholderView>(context, m_wndSplitter2, 1) ||
+        !AddPane<CStrmLstView>(context, m_wndSplitter, 0))
+        return false;
+    m_wndSplitter->setSizes({kListWidth, kEditorWidth});
+    m_wndSplitter2->setSizes({kTypeEditorHeight, kLayoutHeight});
+    // The editors take what the window gains; the list keeps its width.
+    m_wndSplitter->setStretchFactor(1, 1);
+    m_wndSplitter2->setStretchFactor(1, 1);
+    SetClient(m_wndSplitter);
+    return true;
+}
+
+template <class View>
+bool CStrmDefFrm::AddPane(CCreateContext& context, QSplitter* splitter, int index) {
+    CCreateContext paneContext = context;
+    paneContext.m_pNewViewClass = [] { return new View; };
+    CView* view = CreateView(paneContext, splitter);
+    if (view)
+        splitter->insertWidget(index, view->GetWidget());
+    return view != nullptr;
 }
 
 void CStrmDefFrm::OnMDIActivate(bool activate) {

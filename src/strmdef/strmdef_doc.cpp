@@ -39,9 +39,13 @@ bool CStrmDefDoc::AddType(CView* sender, std::unique_ptr<CTypeDef> type) {
     return true;
 }
 
+// A type's own members that point to it go with it: they do not keep it in use.
 DeleteTypeResult CStrmDefDoc::DeleteType(CView* sender, int index, int& refCount) {
     CTypeDef* type = GetTypes()[index].get();
-    refCount = type->GetRefCount();
+    refCount = type->GetRefCount() -
+               static_cast<int>(std::ranges::count_if(type->m_aMember, [type](const auto& member) {
+                   return member->GetType() == type;
+               }));
     if (index < kBaseTypeCount)
         return DELETE_TYPE_BASE;
     if (refCount > 0)

@@ -45,8 +45,9 @@ public:
     // Appends type when its id is not below the list's size (destroys it otherwise) and
     // tells the views; marks the document modified either way.
     bool AddType(CView* sender, std::unique_ptr<CTypeDef> type);
-    // Removes the type at index unless it is a base type or in use (refCount receives its
-    // count), renumbering the types after it. The caller marks the document modified.
+    // Removes the type at index unless it is a base type or in use (refCount receives the
+    // references on it other than its own members'), renumbering the types after it. The
+    // caller marks the document modified.
     DeleteTypeResult DeleteType(CView* sender, int index, int& refCount);
     // Swap type with its neighbour, refused with a message when the lower of the two embeds
     // the other by value. Base types and the ends of the list stay where they are (true).
