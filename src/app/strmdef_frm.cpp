@@ -3,7 +3,7 @@
 #include <QSplitter>
 
 #include "kestrin_app.h"
-#include "layout_placeholder_view.h"
+#include "stream_view.h"
 #include "main_frame.h"
 #include "resource_ids.h"
 #include "strm_lst_view.h"
@@ -53,7 +53,7 @@ bool CStrmDefFrm::OnCreateClient(CCreateContext& context) {
     if (!editor)
         return false;
     m_wndSplitter2->addWidget(editor->GetWidget());
-    if (!AddPane<CLayoutPlaceholderView>(context, m_wndSplitter2, 1) ||
+    if (!AddPane<CStreamView>(context, m_wndSplitter2, 1) ||
         !AddPane<CStrmLstView>(context, m_wndSplitter, 0))
         return false;
     m_wndSplitter->setSizes({kListWidth, kEditorWidth});

@@ -8,7 +8,7 @@
 #include <QSignalBlocker>
 
 #include "cp932.h"
-#include "member_line.h"
+#include "variable_line.h"
 #include "message_box.h"
 #include "strm_def_view.h"
 #include "strmdef_doc.h"
@@ -126,7 +126,7 @@ std::unique_ptr<CValDef> CStrmDefView::MemberFromInputs() {
 
 void CStrmDefView::PutMember(std::unique_ptr<CValDef> member, int row) {
     QSignalBlocker blocker(m_pMemberList);
-    m_pMemberList->insertItem(row, MemberLineText(*member));
+    m_pMemberList->insertItem(row, VariableLineText(*member));
     m_aMembers.insert(m_aMembers.begin() + row, std::move(member));
 }
 

@@ -11,7 +11,7 @@
 #include <QSignalBlocker>
 
 #include "cp932.h"
-#include "member_line.h"
+#include "variable_line.h"
 #include "message_box.h"
 #include "strm_def_texts.h"
 #include "strmdef_doc.h"
@@ -114,7 +114,7 @@ void CStrmDefView::LoadType(const CTypeDef* type) {
     if (type && type->m_nKind != KIND_BASE) {
         for (const auto& member : type->m_aMember) {
             m_aMembers.push_back(std::make_unique<CValDef>(*member));
-            m_pMemberList->addItem(MemberLineText(*member));
+            m_pMemberList->addItem(VariableLineText(*member));
         }
         m_pTypeName->setText(NameOf(*type));
         SetKind(type->m_nKind == KIND_DEFINE ? 0 : 1);
