@@ -9,7 +9,7 @@
 #include <QSignalBlocker>
 
 #include "platform_setup.h"
-#include "stream_view_texts.h"
+#include "editor_texts.h"
 #include "strmdef_doc.h"
 #include "strmdef_ids.h"
 #include "tab_stop_list.h"
@@ -38,8 +38,8 @@ CStreamView::CStreamView() : m_inputs(GetForm()), m_pList(new CTabStopList) {
     logFont.lfFaceName = QStringLiteral("ＭＳ Ｐゴシック");
     GetForm()->setFont(CreateFontIndirect(logFont));
     m_pList->setParent(GetForm());
-    m_inputs.m_pPointer->setText(QString::fromUtf16(kStreamCheckPointer));
-    m_inputs.m_pArray->setText(QString::fromUtf16(kStreamCheckArray));
+    m_inputs.m_pPointer->setText(QString::fromUtf16(kCaptionPointer));
+    m_inputs.m_pArray->setText(QString::fromUtf16(kCaptionArray));
     const std::pair<QWidget*, UINT> ids[] = {
         {m_inputs.m_pType, IDC_STREAM_TYPE}, {m_inputs.m_pPointer, IDC_STREAM_POINTER},
         {m_inputs.m_pName, IDC_STREAM_NAME}, {m_inputs.m_pArray, IDC_STREAM_ARRAY},
@@ -47,13 +47,13 @@ CStreamView::CStreamView() : m_inputs(GetForm()), m_pList(new CTabStopList) {
         {m_pList, IDC_STREAM_LIST}};
     for (const auto& [widget, id] : ids)
         widget->setObjectName(QString::number(id));
-    m_pAdd = AddButton(IDC_STREAM_ADD, kStreamAdd, &CStreamView::OnAdd);
-    AddButton(IDC_STREAM_INSERT, kStreamInsert, &CStreamView::OnInsert);
-    AddButton(IDC_STREAM_DELETE, kStreamDelete, &CStreamView::OnDelete);
-    AddButton(IDC_STREAM_NEW, kStreamNew, &CStreamView::OnNew);
-    AddButton(IDC_STREAM_COPY, kStreamCopy, &CStreamView::OnCopy);
-    AddButton(IDC_STREAM_UP, kStreamUp, &CStreamView::OnUp);
-    AddButton(IDC_STREAM_DOWN, kStreamDown, &CStreamView::OnDown);
+    m_pAdd = AddButton(IDC_STREAM_ADD, kCaptionAdd, &CStreamView::OnAdd);
+    AddButton(IDC_STREAM_INSERT, kCaptionInsert, &CStreamView::OnInsert);
+    AddButton(IDC_STREAM_DELETE, kCaptionDelete, &CStreamView::OnDelete);
+    AddButton(IDC_STREAM_NEW, kCaptionNew, &CStreamView::OnNew);
+    AddButton(IDC_STREAM_COPY, kCaptionCopy, &CStreamView::OnCopy);
+    AddButton(IDC_STREAM_UP, kCaptionUp, &CStreamView::OnUp);
+    AddButton(IDC_STREAM_DOWN, kCaptionDown, &CStreamView::OnDown);
     QObject::connect(m_pList, &QListWidget::itemSelectionChanged, GetForm(),
                      [this] { OnSelChange(); });
     // A line picked with the mouse goes on to its type; the keyboard stays in the list.
@@ -69,7 +69,7 @@ QPushButton* CStreamView::AddButton(UINT id, const char16_t* caption, void (CStr
     button->setAutoDefault(false);
     // Narrow buttons: the form must fit a low, narrow pane.
     button->setFixedWidth(
-        button->fontMetrics().horizontalAdvance(QString::fromUtf16(kStreamUpdate)) + 24);
+        button->fontMetrics().horizontalAdvance(QString::fromUtf16(kCaptionUpdate)) + 24);
     OnCommand(id, fn);
     QObject::connect(button, &QPushButton::clicked, GetForm(),
                      [this, id] { OnCmdMsg(id, CN_COMMAND, nullptr); });
@@ -80,14 +80,14 @@ QPushButton* CStreamView::AddButton(UINT id, const char16_t* caption, void (CStr
 // right.
 void CStreamView::LayOut() {
     auto* inputs = new QGridLayout;
-    inputs->addWidget(Label(kStreamLabelType, m_inputs.m_pType), 0, 0);
+    inputs->addWidget(Label(kLabelMemberType, m_inputs.m_pType), 0, 0);
     inputs->addWidget(m_inputs.m_pType, 0, 1);
     inputs->addWidget(m_inputs.m_pPointer, 0, 2);
-    inputs->addWidget(Label(kStreamLabelName, m_inputs.m_pName), 1, 0);
+    inputs->addWidget(Label(kLabelMemberName, m_inputs.m_pName), 1, 0);
     inputs->addWidget(m_inputs.m_pName, 1, 1, 1, 2);
     inputs->addWidget(m_inputs.m_pArray, 2, 0);
     inputs->addWidget(m_inputs.m_pSize, 2, 1);
-    inputs->addWidget(Label(kStreamLabelComment, m_inputs.m_pComment), 3, 0);
+    inputs->addWidget(Label(kLabelComment, m_inputs.m_pComment), 3, 0);
     inputs->addWidget(m_inputs.m_pComment, 3, 1, 1, 2);
     inputs->setRowStretch(4, 1);
 
@@ -170,7 +170,7 @@ void CStreamView::Unselect(bool clearInputs) {
     }
     if (clearInputs)
         m_inputs.Clear();
-    m_pAdd->setText(QString::fromUtf16(kStreamAdd));
+    m_pAdd->setText(QString::fromUtf16(kCaptionAdd));
     EnableButtons();
 }
 
@@ -190,7 +190,7 @@ void CStreamView::OnSelChange() {
         return;
     }
     m_inputs.Load(*GetDocument()->GetLayout()[line]);
-    m_pAdd->setText(QString::fromUtf16(kStreamUpdate));
+    m_pAdd->setText(QString::fromUtf16(kCaptionUpdate));
     EnableButtons();
 }
 

@@ -12,7 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "strm_def_texts.h"
+#include "editor_texts.h"
 #include "strm_def_view.h"
 #include "tab_stop_delegate.h"
 

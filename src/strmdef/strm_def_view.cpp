@@ -13,7 +13,7 @@
 #include "cp932.h"
 #include "variable_line.h"
 #include "message_box.h"
-#include "strm_def_texts.h"
+#include "editor_texts.h"
 #include "strmdef_doc.h"
 #include "strmdef_messages.h"
 #include "type_def.h"

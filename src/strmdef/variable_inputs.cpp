@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <algorithm>
 #include <optional>
 
 #include "cp932.h"
@@ -12,6 +11,7 @@
 #include "strmdef_messages.h"
 #include "type_def.h"
 #include "val_def.h"
+#include "variable_line.h"
 
 namespace {
 
@@ -144,24 +144,9 @@ std::unique_ptr<CValDef> CVariableInputs::Build() const {
     // A size of a variable that is no array is left out: its box is closed to input.
     if (!array)
         return variable;
-    if (size.front() >= u'0' && size.front() <= u'9') {
-        // A count is all digits: "12abc" or a count past the 32-bit range would not mean what
-        // it says.
-        bool ok = false;
-        const int count = size.toInt(&ok);
-        const bool digits =
-            std::all_of(size.begin(), size.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-        if (!ok || !digits) {
-            Refuse(kMsgBadArraySize, m_pSize);
-            return nullptr;
-        }
-        variable->m_nCount = count;
-        return variable;
-    }
-    const std::optional<QByteArray> sizeName = Cp932Of(size, m_pSize);
-    if (!sizeName)
+    if (!ApplyArraySize(size, *variable)) {
+        Refuse(kMsgBadArraySize, m_pSize);
         return nullptr;
-    variable->m_bCountByName = true;
-    variable->m_strCountName = *sizeName;
+    }
     return variable;
 }

@@ -1,4 +1,5 @@
-// The labels and button captions of the type editor.
+// The labels and button captions of the stream-definition editors: the type editor and the
+// layout editor, whose variable inputs and buttons are alike.
 #pragma once
 
 inline constexpr char16_t kLabelTypeName[] = u"型名";
