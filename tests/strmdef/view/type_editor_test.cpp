@@ -11,11 +11,14 @@
 
 #include "doc_test_support.h"
 #include "platform_setup.h"
+#include "resource_ids.h"
+#include "stream_view.h"
 #include "strm_def_view.h"
 #include "strm_lst_view.h"
 #include "strmdef_doc.h"
 #include "type_def.h"
 #include "val_def.h"
+#include "val_edit_view.h"
 
 // One member as the inputs take it: type, name, array size (empty: no array), pointer.
 struct MemberInput {
@@ -285,6 +288,43 @@ private slots:
     }
 
     // The window at its first size, for a person to look at.
+    // The whole workflow: a header struct defined and laid out here, the .stm saved, a
+    // compound file opened in another window, the definition picked from the combo box, the
+    // values read, the struct expanded, the number base switched.
+    void workflow() {
+        Register(QStringLiteral("Hdr"), IDC_KIND_STRUCT,
+                 {MemberInput{"unsigned short", "magic"}, MemberInput{"int", "count"}});
+        auto* layout = m_doc->GetView<CStreamView>();
+        auto* type = layout->findChild<QComboBox*>(QString::number(IDC_STREAM_TYPE));
+        type->setCurrentIndex(type->findText(QStringLiteral("Hdr")));
+        QTest::keyClicks(layout->findChild<QLineEdit*>(QString::number(IDC_STREAM_NAME)), "h");
+        QTest::mouseClick(layout->findChild<QPushButton*>(QString::number(IDC_STREAM_ADD)),
+                          Qt::LeftButton);
+        const QString stm = m_dir.filePath(QStringLiteral("hdr.stm"));
+        QVERIFY(m_doc->OnSaveDocument(stm));
+        m_fixture->App()->AddLoadedStrmDef(stm); // as an earlier load leaves it
+        const QString cfb = m_dir.filePath(QStringLiteral("data.cfb"));
+        MakeCompoundFile(cfb, {{QStringLiteral("Head"), QByteArray::fromHex("feff03000000")}});
+        CKestrinDoc* data = m_fixture->Open(cfb);
+        TreeOf(data)->setCurrentItem(Child(TreeOf(data)->GetRootItem(), QStringLiteral("Head")));
+        m_fixture->Frame()->GetStrmDefCombo()->setCurrentIndex(0);
+        QVERIFY(m_fixture->Frame()->SendCommand(IDC_STRMDEF_COMBO, CBN_SELCHANGE));
+        auto* values = data->GetView<CValEditView>();
+        QCOMPARE(values->GetRowCount(), 1);
+        const CRect rect = values->GetGrid()->ClientRect(1, 0);
+        QTest::mouseClick(values->viewport(), Qt::LeftButton, {},
+                          QPoint(rect.left + 6, rect.top + 8));
+        QCOMPARE(values->GetRowCount(), 3);
+        auto valueTexts = [&] {
+            return QStringList{values->GetGrid()->GetCellText(2, CValEditView::COL_VALUE),
+                               values->GetGrid()->GetCellText(3, CValEditView::COL_VALUE)};
+        };
+        QCOMPARE(valueTexts(), (QStringList{"65534", "3"}));
+        QVERIFY(m_fixture->Frame()->SendCommand(ID_VALUE_HEX));
+        QCOMPARE(valueTexts(), (QStringList{"FFFE", "0003"}));
+        data->OnCloseDocument();
+    }
+
     void rendering() {
         Load(QStringLiteral("S"));
         SelectMember(1);
