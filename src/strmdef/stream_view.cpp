@@ -5,14 +5,15 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
 
-#include "platform_setup.h"
 #include "editor_texts.h"
+#include "platform_setup.h"
 #include "strmdef_doc.h"
 #include "strmdef_ids.h"
-#include "tab_stop_list.h"
+#include "tab_stop_delegate.h"
 #include "type_def.h"
 #include "val_def.h"
 #include "variable_line.h"
@@ -31,7 +32,7 @@ QLabel* Label(const char16_t* text, QWidget* buddy) {
 } // namespace
 
 // The controls are made in tab order: the inputs, the list, then the buttons.
-CStreamView::CStreamView() : m_inputs(GetForm()), m_pList(new CTabStopList) {
+CStreamView::CStreamView() : m_inputs(GetForm()), m_pList(new QListWidget) {
     // The dialog font of the program's forms.
     LOGFONT logFont;
     logFont.lfHeight = -12;
@@ -120,7 +121,8 @@ QWidget* CStreamView::GetDlgItem(UINT id) const {
 
 void CStreamView::OnInitialUpdate() {
     m_inputs.FillTypes(*GetDocument());
-    m_pList->SetTabStops(kListTabStop);
+    m_pList->setItemDelegate(
+        new CTabStopDelegate(DialogUnitsX(m_pList->font(), kListTabStop), m_pList));
     SyncLines();
     Unselect(true);
 }

@@ -13,7 +13,7 @@
 #include "variable_inputs.h"
 
 class CStrmDefDoc;
-class CTabStopList;
+class QListWidget;
 class QPushButton;
 
 class CStreamView : public CFormView {
@@ -58,6 +58,6 @@ private:
     void SyncLines();
 
     CVariableInputs m_inputs;
-    CTabStopList* m_pList;
+    QListWidget* m_pList;
     QPushButton* m_pAdd;
 };
