@@ -288,6 +288,34 @@ private slots:
     }
 
     // The window at its first size, for a person to look at.
+    // struct S { int a; }; S s[4]; made in a new window through the controls saves as the
+    // bytes the .stm form gives for it.
+    void exampleBytes() {
+        const auto saved = std::tuple(m_doc, m_view, m_list);
+        m_doc = dynamic_cast<CStrmDefDoc*>(
+            m_fixture->App()->GetDocTemplates()[1]->OpenDocumentFile(QString()));
+        m_view = m_doc->GetView<CStrmDefView>();
+        m_list = m_doc->GetView<CStrmLstView>();
+        Register(QStringLiteral("S"), IDC_KIND_STRUCT, {MemberInput{"int", "a"}});
+        auto* layout = m_doc->GetView<CStreamView>();
+        auto item = [&](UINT id) { return layout->findChild<QWidget*>(QString::number(id)); };
+        auto* type = static_cast<QComboBox*>(item(IDC_STREAM_TYPE));
+        type->setCurrentIndex(type->findText(QStringLiteral("S")));
+        QTest::keyClicks(item(IDC_STREAM_NAME), "s");
+        QTest::mouseClick(item(IDC_STREAM_ARRAY), Qt::LeftButton);
+        QTest::keyClicks(item(IDC_STREAM_SIZE), "4");
+        QTest::mouseClick(item(IDC_STREAM_ADD), Qt::LeftButton);
+        const QString path = m_dir.filePath(QStringLiteral("example.stm"));
+        QVERIFY(m_doc->OnSaveDocument(path));
+        QCOMPARE(ReadFile(path), QByteArray::fromHex("01000000 01000000 0153 01000000 01000000"
+                                                     "00000000 00000000 0161 00000000 00000000"
+                                                     "00000000 00 00 01000000"
+                                                     "13000000 00000000 0173 01000000 04000000"
+                                                     "00000000 00 00"));
+        m_doc->OnCloseDocument();
+        std::tie(m_doc, m_view, m_list) = saved;
+    }
+
     // The whole workflow: a header struct defined and laid out here, the .stm saved, a
     // compound file opened in another window, the definition picked from the combo box, the
     // values read, the struct expanded, the number base switched.
