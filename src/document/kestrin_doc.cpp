@@ -172,7 +172,8 @@ bool CKestrinDoc::SaveAsNewFile(const QString& path) {
     int operation = STG_OP_STGCREATEDOCFILE;
     HRESULT hr = file.HoldTarget();
     if (SUCCEEDED(hr))
-        hr = file.Create(STGM_TRANSACTED | STGM_SHARE_EXCLUSIVE | STGM_READWRITE, m_bLargeSectors,
+        // Held as an opened file is: others may read it, nobody else may write it.
+        hr = file.Create(STGM_TRANSACTED | STGM_SHARE_DENY_WRITE | STGM_READWRITE, m_bLargeSectors,
                          &target);
     if (SUCCEEDED(hr)) {
         operation = STG_OP_COPYTO;

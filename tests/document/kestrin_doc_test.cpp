@@ -84,6 +84,12 @@ private slots:
         QCOMPARE(dialogs.asked, 1);
         QCOMPARE(OleList(fresh), (QStringList{QString::fromUtf16(u"新しいストリーム=0"),
                                               QString::fromUtf16(u"新しいストレージ")}));
+        // Others may read the file the window now holds, as they may read one it opened.
+        ILockBytes* reader = nullptr;
+        QCOMPARE(
+            CreateILockBytesOnFile(Wide(fresh).c_str(), STGM_READ | STGM_SHARE_DENY_NONE, &reader),
+            S_OK);
+        reader->Release();
         QCOMPARE(doc->GetLockDepth(), 0);
     }
 
