@@ -46,7 +46,8 @@ bool CChildFrame::OnCreateClient(CCreateContext& context) {
     m_wndSplitter->addWidget(tree->GetWidget());
     m_wndSplitter2 = new QSplitter(Qt::Vertical, m_wndSplitter);
     m_wndSplitter->addWidget(m_wndSplitter2);
-    if (!AddPane<CKestrinView>(context) || !AddPane<CValEditView>(context))
+    if (!AddPane<CKestrinView>(context, m_wndSplitter2) ||
+        !AddPane<CValEditView>(context, m_wndSplitter2))
         return false;
     m_wndSplitter->setSizes({kTreeWidth, kPageWidth});
     m_wndSplitter2->setSizes({kPageHeight, kValuesHeight});
@@ -54,15 +55,6 @@ bool CChildFrame::OnCreateClient(CCreateContext& context) {
     if (CMainFrame* mainFrame = KestrinMainFrame())
         mainFrame->ShowStgToolbar();
     return true;
-}
-
-template <class View> bool CChildFrame::AddPane(CCreateContext& context) {
-    CCreateContext paneContext = context;
-    paneContext.m_pNewViewClass = [] { return new View; };
-    CView* view = CreateView(paneContext, m_wndSplitter2);
-    if (view)
-        m_wndSplitter2->addWidget(view->GetWidget());
-    return view != nullptr;
 }
 
 void CChildFrame::OnMDIActivate(bool activate) {

@@ -22,8 +22,6 @@ protected:
     void OnMDIActivate(bool activate) override;
 
 private:
-    template <class View> bool AddPane(CCreateContext& context);
-
     QSplitter* m_wndSplitter = nullptr;
     QSplitter* m_wndSplitter2 = nullptr;
 };

@@ -3,9 +3,9 @@
 #include <QSplitter>
 
 #include "kestrin_app.h"
-#include "stream_view.h"
 #include "main_frame.h"
 #include "resource_ids.h"
+#include "stream_view.h"
 #include "strm_lst_view.h"
 #include "tool_bar.h"
 #include "view.h"
@@ -63,16 +63,6 @@ bool CStrmDefFrm::OnCreateClient(CCreateContext& context) {
     m_wndSplitter2->setStretchFactor(1, 1);
     SetClient(m_wndSplitter);
     return true;
-}
-
-template <class View>
-bool CStrmDefFrm::AddPane(CCreateContext& context, QSplitter* splitter, int index) {
-    CCreateContext paneContext = context;
-    paneContext.m_pNewViewClass = [] { return new View; };
-    CView* view = CreateView(paneContext, splitter);
-    if (view)
-        splitter->insertWidget(index, view->GetWidget());
-    return view != nullptr;
 }
 
 void CStrmDefFrm::OnMDIActivate(bool activate) {

@@ -21,9 +21,6 @@ protected:
     void OnMDIActivate(bool activate) override;
 
 private:
-    // Puts a new view of class View at index of splitter.
-    template <class View> bool AddPane(CCreateContext& context, QSplitter* splitter, int index);
-
     QSplitter* m_wndSplitter = nullptr;
     QSplitter* m_wndSplitter2 = nullptr;
 };

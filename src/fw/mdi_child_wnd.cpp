@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QSplitter>
 #include <QVBoxLayout>
 
 #include "document.h"
@@ -137,6 +138,16 @@ bool CMDIChildWnd::OnCmdMsg(UINT id, int code, CCmdUI* ui, bool probe) {
     if (view && view->OnCmdMsg(id, code, ui, probe))
         return true;
     return CCmdTarget::OnCmdMsg(id, code, ui, probe);
+}
+
+bool CMDIChildWnd::AddPane(CCreateContext& context, std::function<CView*()> makeView,
+                           QSplitter* splitter, int index) {
+    CCreateContext paneContext = context;
+    paneContext.m_pNewViewClass = std::move(makeView);
+    CView* view = CreateView(paneContext, splitter);
+    if (view)
+        splitter->insertWidget(index, view->GetWidget());
+    return view != nullptr;
 }
 
 void CMDIChildWnd::OnNextPane(UINT id) {

@@ -5,10 +5,12 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 
 #include "frame_wnd.h"
 
 class QMdiSubWindow;
+class QSplitter;
 class CMDIFrameWnd;
 
 class CMDIChildWnd : public QWidget, public CFrameWnd {
@@ -35,6 +37,15 @@ protected:
     virtual bool OnCreateClient(CCreateContext& context);
     // Makes the context's view, gives it its document and puts it under parent.
     CView* CreateView(CCreateContext& context, QWidget* parent);
+    // Makes a View for the context's document and inserts it into splitter at index (-1: at
+    // the end); false when it could not be made.
+    template <class View>
+    bool AddPane(CCreateContext& context, QSplitter* splitter, int index = -1) {
+        return AddPane(
+            context, [] { return static_cast<CView*>(new View); }, splitter, index);
+    }
+    bool AddPane(CCreateContext& context, std::function<CView*()> makeView, QSplitter* splitter,
+                 int index);
     // The widget that fills the frame.
     void SetClient(QWidget* client);
     void closeEvent(QCloseEvent* event) override;
